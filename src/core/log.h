@@ -1,0 +1,14 @@
+#pragma once
+// The message log and error reporting. Log lines live in memory (the main window shows them); every line
+// is also written to the logging category "ostrivo.log" at info level.
+#include <QLoggingCategory>
+#include <QString>
+
+Q_DECLARE_LOGGING_CATEGORY(ostrivoLog)
+
+// Appends "<local date and time> - <Text>" and selects it.
+void AddLogLine(const QString &text);
+// Logs Translate("ERROR: ") + Text and shows an error box; with AskRestart, a Yes closes the main window.
+void ReportError(const QString &text, bool askRestart);
+// Shows an alarm balloon when the main window is hidden and the tray icon is visible.
+void ShowAlartOnBaloonIfNeeded(const QString &alarmtxt);

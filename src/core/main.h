@@ -1,0 +1,41 @@
+#pragma once
+// The application-wide state that the main window owns for the whole run, reachable from every subsystem
+// through App(). Windows and widgets are reached only through the interfaces the higher folders install.
+#include "core/camera.h"
+#include "core/datetime.h"
+#include "core/settings.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+inline const QString ApplicationTitle = QStringLiteral("Ostrivo");
+
+struct TApplicationState
+{
+    QString DataFolder;
+    QString DefaultOutputFolder;
+    TGlobalSettings GlobalSettings;
+    std::vector<std::unique_ptr<TCamera>> Cameras; // in order of addition; the index identifies a camera
+    int SelCamIndex = -1;
+    TDateTime MinTimeOfNextSoundAlarm = 0;
+    TDateTime StopCurrentSoundAlarm_Time = 0;
+    bool CheckingSMSCommands = false;
+    bool QuitImmediately = false;
+    bool HideSwitch = false;   // started with "hide"
+    int DefaultLanguage = 0;   // start-up default language index (used when there is no set.dat)
+
+    // The two texts drawn on camera pictures, translated once at start-up.
+    QString MotionAlertText;
+    QString PressEscText;
+
+    // Web addresses built at start-up.
+    QString HelpPage;
+    QString SupportPage;
+    QString CameraNotListedPage;
+};
+
+TApplicationState &App();
+// Gives tests a fresh state (cameras freed, every field back to its initial value).
+void ResetApplicationState();

@@ -1,0 +1,55 @@
+#pragma once
+// Every message box, question, folder choice and opened web page goes through Prompts(), so that tests
+// can answer and record them instead of a user.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+enum class TPromptKind { Information, Warning, Error, Confirmation };
+
+class TPrompts
+{
+public:
+    virtual ~TPrompts() = default;
+    // A modal box with one OK button.
+    virtual void Message(TPromptKind kind, const QString &title, const QString &text) = 0;
+    // A modal box with Yes and No; true for Yes.
+    virtual bool Ask(TPromptKind kind, const QString &title, const QString &text) = 0;
+    // A folder selection; an empty text when the user cancelled.
+    virtual QString ChooseFolder(const QString &caption, const QString &startFolder) = 0;
+    // Opens a web page in the default browser or a folder in the file manager.
+    virtual void OpenUrl(const QString &url) = 0;
+};
+
+TPrompts &Prompts();
+// Installs another implementation (not owned); nullptr restores the Qt one.
+void SetPrompts(TPrompts *prompts);
+
+// Answers from a script and records what was asked. Installs itself for its lifetime.
+class TScriptedPrompts : public TPrompts
+{
+public:
+    struct Entry
+    {
+        QString call; // "Message", "Ask", "ChooseFolder", "OpenUrl"
+        TPromptKind kind = TPromptKind::Information;
+        QString title;
+        QString text;
+    };
+
+    TScriptedPrompts();
+    ~TScriptedPrompts() override;
+
+    void Message(TPromptKind kind, const QString &title, const QString &text) override;
+    bool Ask(TPromptKind kind, const QString &title, const QString &text) override;
+    QString ChooseFolder(const QString &caption, const QString &startFolder) override;
+    void OpenUrl(const QString &url) override;
+
+    QList<bool> answers;          // taken in order by Ask; DefaultAnswer when empty
+    bool DefaultAnswer = false;
+    QStringList folders;          // taken in order by ChooseFolder; empty text when none left
+    QList<Entry> log;
+
+private:
+    TPrompts *m_previous;
+};

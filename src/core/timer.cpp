@@ -1,0 +1,76 @@
+#include "core/timer.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+TTimer::TTimer(int intervalMs, bool enabled, QObject *parent) : QObject(parent)
+{
+    m_timer.setInterval(intervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &TTimer::Fire);
+    SetEnabled(enabled);
+}
+
+void TTimer::SetInterval(int ms)
+{
+    m_timer.setInterval(ms);
+    Restart();
+}
+
+void TTimer::SetEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    Restart();
+}
+
+void TTimer::Restart()
+{
+    // As the classic timer: changing the interval or enabling starts a new full period; an interval of 0
+    // means the timer does not tick.
+    if (m_enabled && m_timer.interval() > 0)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+void TTimer::Fire()
+{
+    if (OnTimer)
+        OnTimer(this);
+}
+
+namespace {
+const TTimer *g_terminator = nullptr;
+}
+
+void SetShutdownMarker(const TTimer *terminator) { g_terminator = terminator; }
+
+bool IsShuttingDown() { return g_terminator && g_terminator->Enabled(); }
+
+TBusyGuard::TBusyGuard(int &tag)
+{
+    if (tag != 0 || IsShuttingDown())
+        return;
+    tag = 1;
+    m_tag = &tag;
+}
+
+TBusyGuard::~TBusyGuard()
+{
+    if (m_tag)
+        *m_tag = 0;
+}
+
+void DrainBusyFlags(std::initializer_list<const int *> tags)
+{
+    auto busy = [&] {
+        for (const int *tag : tags)
+            if (tag && *tag != 0)
+                return true;
+        return false;
+    };
+    while (busy()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (busy())
+            QThread::msleep(1);
+    }
+}
