@@ -1,0 +1,90 @@
+#pragma once
+// The capture component's motion detector as the component sees it: every MotionDetector_* property and
+// operation of the component forwards to the method of the same name here, and the component's capture
+// thread hands each delivered frame to ProcessFrame. The grid and the per-frame analysis live in
+// TMotionGrid / TImplMotionDetector (motiongrid.h, motionanalysis.h); this class adds what the component
+// holds beside them: the last delivered frame, the reference sample, triggered mode and the rate limit.
+//
+// Threads: properties and operations are called on the UI thread, ProcessFrame on the capture thread.
+#include "capture/frame.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+struct TMotionResult
+{
+    bool Motion = false;     // analysed and showed motion
+    double GlobalMotionRatio = 0;
+    int MaxMotionCellX = 0;
+    int MaxMotionCellY = 0;
+};
+
+class TMotionDetector
+{
+public:
+    TMotionDetector();
+    ~TMotionDetector();
+    TMotionDetector(const TMotionDetector &) = delete;
+    TMotionDetector &operator=(const TMotionDetector &) = delete;
+
+    // Log notifications of the detector ("excessive grid size", ...); called on the thread that noticed.
+    std::function<void(const QString &)> OnLog;
+
+    // Capture thread: runs one delivered frame through the detector (a no-op returning no motion while
+    // switched off) and keeps it as the last delivered frame.
+    TMotionResult ProcessFrame(const TVideoFrame &frame);
+    // The picture was stopped or (re)started: the next frame has no base, the prepared reference copy is
+    // dropped, triggered mode re-initialises.
+    void PictureRestarted();
+
+    bool MotionDetector_Enabled() const;
+    void SetMotionDetector_Enabled(bool value);
+    QString MotionDetector_Grid() const;
+    void SetMotionDetector_Grid(const QString &value);
+    bool MotionDetector_GreyScale() const;
+    void SetMotionDetector_GreyScale(bool value);
+    bool MotionDetector_ReduceVideoNoise() const;
+    void SetMotionDetector_ReduceVideoNoise(bool value);
+    bool MotionDetector_CompareRed() const;
+    void SetMotionDetector_CompareRed(bool value);
+    bool MotionDetector_CompareGreen() const;
+    void SetMotionDetector_CompareGreen(bool value);
+    bool MotionDetector_CompareBlue() const;
+    void SetMotionDetector_CompareBlue(bool value);
+    int MotionDetector_ReduceCPULoad() const;
+    void SetMotionDetector_ReduceCPULoad(int value);
+    double MotionDetector_MaxDetectionsPerSecond() const;
+    void SetMotionDetector_MaxDetectionsPerSecond(double value);
+    bool MotionDetector_Triggered() const;
+    void SetMotionDetector_Triggered(bool value);
+    double MotionDetector_GlobalMotionRatio() const;
+    int MotionDetector_GridXCount() const;
+    int MotionDetector_GridYCount() const;
+    bool MotionDetector_IsGridValid() const;
+
+    void MotionDetector_ResetGlobalSensitivity(int value);
+    void MotionDetector_GloballyIncOrDecSensitivity(int value);
+    bool MotionDetector_SetCellSensitivity(int x, int y, int value);
+    bool MotionDetector_GetCellSensitivity(int x, int y, int &value) const;
+    // deferRequest: called while the component delivers a frame's events (the request waits for the next
+    // analysis); otherwise applied at once.
+    void MotionDetector_SetGridSize(int x, int y, bool deferRequest = false);
+    double MotionDetector_CellMotionRatio(int x, int y) const;
+    bool MotionDetector_GetCellLocation(int x, int y, int &xLocation, int &yLocation) const;
+    bool MotionDetector_GetCellSize(int &xSize, int &ySize) const;
+    int MotionDetector_CellColorIntensity(int rgbSelector, int x, int y) const;
+    int MotionDetector_GlobalColorIntensity(int rgbSelector) const;
+    QString MotionDetector_Get2DTextGrid() const;
+    QString MotionDetector_Get2DTextMotion() const;
+    void MotionDetector_Reset();
+    void MotionDetector_TriggerNow();
+    // A null image and empty/missing files remove the reference sample (true); an invalid picture is refused.
+    bool MotionDetector_UseThisReferenceSample(const QImage &bitmap, const QString &bmpFile,
+                                               const QString &jpegFile);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> d;
+};
