@@ -1,8 +1,30 @@
+// Process entry: the application object, the main window (whose start-up sequence runs here), the
+// system's termination requests, and the event loop.
+#include "core/main.h"
+#include "core/startup.h"
+#include "mainwindow/mainform.h"
+#include "platform/termination.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ostrivo"));
-    return 0;
+    QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setApplicationVersion(QStringLiteral(OSTRIVO_VERSION));
+    // The window may hide in the notification area; the program ends only when the main window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const bool hide = HasHideSwitch(QApplication::arguments());
+    TMainForm form(TMainFormOptions{hide, QString(), QString()});
+    QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
+    platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
+
+    if (!form.Startup())
+        return 0;
+    if (!hide)
+        form.showMaximized();
+    return app.exec();
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 class TAdvancedCaptureComponent;
 class TTimer;
 
@@ -44,6 +46,11 @@ struct TCamera
     TTimer *SMS_Timer = nullptr;
     TDateTime SMS_NextMinTimeToSend = 0;
     TTimer *MonitoringStarter = nullptr;
+    // The six timer fields, for code that treats them alike (stopping, draining, freeing).
+    std::array<TTimer **, 6> TimerSlots()
+    {
+        return {&Snapshot_Timer, &Video_Timer, &DetectionTriggerTimer, &Email_Timer, &SMS_Timer, &MonitoringStarter};
+    }
 
     int webcam_resolutionindex = 0;
     QString ipcam_Username;

@@ -1,5 +1,8 @@
 #include "core/main.h"
 
+#include "core/timer.h"
+#include "core/translation.h"
+
 namespace {
 TApplicationState *&State()
 {
@@ -14,4 +17,6 @@ void ResetApplicationState()
 {
     delete State();
     State() = new TApplicationState;
+    SetTranslationTable({});
+    ClearTerminationRequest();
 }

@@ -37,5 +37,5 @@ struct TApplicationState
 };
 
 TApplicationState &App();
-// Gives tests a fresh state (cameras freed, every field back to its initial value).
+// Gives tests a fresh state (cameras freed, every field back to its initial value, no translation table).
 void ResetApplicationState();

@@ -40,7 +40,12 @@ void TTimer::Fire()
 
 namespace {
 const TTimer *g_terminator = nullptr;
+bool g_terminationRequested = false;
 }
+
+void RequestTermination() { g_terminationRequested = true; }
+bool TerminationRequested() { return g_terminationRequested; }
+void ClearTerminationRequest() { g_terminationRequested = false; }
 
 void SetShutdownMarker(const TTimer *terminator) { g_terminator = terminator; }
 
@@ -68,7 +73,7 @@ void DrainBusyFlags(std::initializer_list<const int *> tags)
                 return true;
         return false;
     };
-    while (busy()) {
+    while (busy() && !TerminationRequested()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         if (busy())
             QThread::msleep(1);

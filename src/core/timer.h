@@ -52,5 +52,13 @@ private:
     int *m_tag = nullptr;
 };
 
-// Processes pending events until every flag is clear (the shutdown and removal drains).
+// Processes pending events until every flag is clear (the shutdown and removal drains), or until
+// termination has been requested: a handler that can only finish once the drain returns (it is waiting in
+// a nested event loop below it) must not hang the program.
 void DrainBusyFlags(std::initializer_list<const int *> tags);
+
+// The application-wide termination request (the Terminator tick): drains stop waiting, and whoever runs
+// the shutdown stops releasing what a still-busy handler may use.
+void RequestTermination();
+bool TerminationRequested();
+void ClearTerminationRequest();

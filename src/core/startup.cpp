@@ -1,0 +1,65 @@
+#include "core/startup.h"
+
+#include "core/log.h"
+#include "core/main.h"
+#include "core/translation.h"
+#include "platform/folders.h"
+#include "platform/language.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+bool HasHideSwitch(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if ((argument.startsWith(u'/') || argument.startsWith(u'-'))
+            && argument.mid(1).compare(QStringLiteral("hide"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+int LanguageIndexFromId(int primaryLanguageId)
+{
+    switch (primaryLanguageId & 0xFF) {
+    case 0x07: return 4;
+    case 0x0A: return 2;
+    case 0x0C: return 3;
+    case 0x19: return 1;
+    default: return 0;
+    }
+}
+
+int DefaultLanguageIndex() { return LanguageIndexFromId(platform::SystemUILanguageId()); }
+
+int StartupLanguageIndex()
+{
+    const qsizetype user = LanguageCodes.indexOf(platform::UserLanguageValue(ApplicationTitle));
+    return user >= 0 ? int(user) : DefaultLanguageIndex();
+}
+
+bool SetUpApplicationFolders(const QString &appDataFolder)
+{
+    TApplicationState &app = App();
+    const QString base = appDataFolder.isEmpty() ? platform::AppDataFolder() : appDataFolder;
+    app.DataFolder = base + u'/' + ApplicationTitle;
+    if (!QFileInfo(app.DataFolder).isDir() && !QDir().mkdir(app.DataFolder)) {
+        ReportError(Translate(QStringLiteral("Could not create application directory:")) + u'\n' + app.DataFolder,
+                    false);
+        return false;
+    }
+    app.DefaultOutputFolder = app.DataFolder + QStringLiteral("/snapshots_video");
+    QDir().mkdir(app.DefaultOutputFolder);
+    return true;
+}
+
+void BuildWebAddresses(int language)
+{
+    const QString code = LanguageCode(language);
+    const QString part = language == 0 || code.isEmpty() ? QString() : u'/' + code;
+    TApplicationState &app = App();
+    app.HelpPage = SiteRoot + QStringLiteral("/go") + part + QStringLiteral("/manual/ostrivo/");
+    app.SupportPage = SiteRoot + part + QStringLiteral("/contacts");
+    app.CameraNotListedPage = SiteRoot + QStringLiteral("/go") + part + QStringLiteral("/misc/camera-not-listed.html");
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The parts of start-up that need no window: the command-line switch, the default language, the
+// application folders and the web addresses.
+#include <QString>
+#include <QStringList>
+
+// The site root of the help, support and camera-not-listed pages.
+inline const QString SiteRoot = QStringLiteral("https://ostrivo.example");
+
+// The "hide" switch: "/hide" or "-hide" in any letter case among the arguments (the program name, first,
+// is not looked at).
+bool HasHideSwitch(const QStringList &arguments);
+
+// A primary language identifier mapped to a language index: 0x07 gives 4 (de), 0x0A 2 (es), 0x0C 3 (fr),
+// 0x19 1 (ru), anything else 0 (en).
+int LanguageIndexFromId(int primaryLanguageId);
+// The language index of the system's user-interface language.
+int DefaultLanguageIndex();
+// The language used when there is no settings file: the system's, replaced by the per-user "Language"
+// value when that holds one of the language codes.
+int StartupLanguageIndex();
+
+// DataFolder := <appDataFolder>/Ostrivo, created (one level) when missing; DefaultOutputFolder :=
+// DataFolder/snapshots_video, created when missing (a failure there is ignored). An empty appDataFolder asks
+// the system. False, after reporting "Could not create application directory:", when DataFolder neither
+// exists nor could be created.
+bool SetUpApplicationFolders(const QString &appDataFolder = QString());
+
+// Help, support and camera-not-listed pages for a language index.
+void BuildWebAddresses(int language);

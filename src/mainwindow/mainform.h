@@ -1,0 +1,202 @@
+#pragma once
+// TMainForm: the main window. Its Startup() is the program's start-up sequence; closing it runs the close
+// question and the shutdown sequence. Subsystems that are wired in later plug into Hooks.
+#include "core/camera.h"
+#include "core/windowsink.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class QVBoxLayout;
+class TAboutBox;
+class TTimer;
+
+struct TMainFormOptions
+{
+    bool Hide = false;     // started with the "hide" switch
+    QString AppDataFolder; // where DataFolder is made; empty: the system's application-data folder
+    QString ProgramFolder; // where transl.dt and the toolbar icons lie; empty: the program's folder
+};
+
+// A camera grid layout offered by the "Camera Layout" drop-down.
+struct TCameraLayout
+{
+    int Columns;
+    int Rows;
+};
+inline constexpr std::array<TCameraLayout, 13> CameraLayouts = {{{2, 2}, {3, 2}, {3, 3}, {4, 3}, {4, 4}, {5, 4},
+                                                                 {5, 5}, {6, 5}, {6, 6}, {7, 6}, {7, 7}, {8, 7},
+                                                                 {8, 8}}};
+
+// Delays of the monitoring drop-down items, in seconds, with their captions.
+struct TMonitoringDelay
+{
+    const char *Caption;
+    int Seconds;
+};
+inline constexpr std::array<TMonitoringDelay, 6> MonitoringDelays = {{{"Right Now", 1},
+                                                                      {"After 30-second delay", 30},
+                                                                      {"After 1-minute delay", 60},
+                                                                      {"After 5-minute delay", 300},
+                                                                      {"After 10-minute delay", 600},
+                                                                      {"After 30-minute delay", 1800}}};
+
+class TMainForm : public QMainWindow, public TMainWindowSink
+{
+    Q_OBJECT
+public:
+    explicit TMainForm(const TMainFormOptions &options = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // The start-up sequence. False when a close request during it ended the program: then nothing was
+    // written, no window is shown and the caller ends the process.
+    bool Startup();
+    bool IsStarting() const { return m_starting; }
+    // The window was closed for good (Ended was emitted).
+    bool HasEnded() const { return m_ended; }
+
+    // What later subsystems do at the steps of start-up, shutdown and the commands. Every hook may stay
+    // empty: the step or command then does nothing.
+    struct THooks
+    {
+        std::function<QWidget *(QWidget *parent)> CreateCameraGrid; // start-up: the grid for the middle area
+        std::function<void()> LoadCameras;                          // start-up: read cam.dat, bring cameras up
+        std::function<void()> UpdateTextOverlays;                   // start-up: title and clock overlays
+        std::function<void()> DeleteOldRecordings;                  // start-up and Timer1, when enabled
+        std::function<void()> SaveCameras;                          // shutdown: write cam.dat
+        std::function<void()> StopAudioPlayer;                      // shutdown: stop and close the siren
+        std::function<void(TCamera &)> ReleaseCamera;               // shutdown: delete the capture component
+        std::function<void()> ReleaseCatalogue;                     // shutdown: the IP camera catalogue
+        std::function<void()> ReleaseCameraGrid;                    // shutdown: remove the views (grid freed after)
+        std::function<void()> ReleaseMailComponents;                // shutdown: the mail components
+        std::function<void()> ReconnectOnTimer;                     // ReconnectTimer tick, inside its busy guard
+        std::function<void()> SMSCommanderOnTimer;                  // SMSCommanderTimer tick, inside its guard
+
+        std::function<void()> AddCamera;          // "Add Camera", "New Camera..."
+        std::function<void()> RemoveCamera;       // "Remove"
+        std::function<void()> EditCamera;         // "Edit", "Edit..."
+        std::function<void()> MonitoringButton;   // "Start Monitoring" button itself
+        std::function<void(int delaySeconds)> StartSelectedCamera;
+        std::function<void(int delaySeconds)> StartAllCameras;
+        std::function<void()> StopAllDetectors;   // "Stop All Detectors && Timers"
+        std::function<void()> FullScreen;         // "Full Screen"
+        std::function<void()> NextLayout;         // "Camera Layout" button itself
+        std::function<void(int columns, int rows)> ApplyLayout; // a layout of the drop-down
+        std::function<void()> GeneralSettings;    // "Settings", "General Settings"
+    } Hooks;
+
+    // The middle area: the camera grid goes here (owned by the window; a previous one is deleted).
+    void SetCameraGrid(QWidget *grid);
+    QWidget *CameraGridWidget() const { return m_grid; }
+
+    // A toolbar picture from the program's icons folder (icons/<name>.svg or .png); null when absent.
+    QIcon LoadIcon(const QString &name) const;
+
+    // Commands.
+    void ToolButton10Click();                 // add a camera
+    void ToolButton1Click();                  // remove the selected camera
+    void ToolButton2Click();                  // edit the selected camera
+    void ToolButton3Click();                  // monitoring button
+    void RightNow1Click(int delaySeconds);    // start monitoring on the selected camera
+    void RightNow2Click(int delaySeconds);    // start monitoring on all cameras
+    void StopDetectorsTimers1Click();
+    void ToolButton4Click();                  // full screen
+    void ToolButton9Click();                  // next layout
+    void N2Cells1Click(int columns, int rows); // a chosen layout
+    void ToolButton5Click();                  // general settings
+    void OpenHelpPage();
+    void OpenSupportPage();
+    void ShowAboutBox();
+    void MinimizeToTray();
+    void OpenFromTray();                      // tray icon click and its "Open"
+    void ExitCommand();                       // both "Exit" commands: QuitImmediately, then close
+
+    // Closes the window as the close box does; false when the close was cancelled (the window went to
+    // the tray instead). During start-up the request ends start-up.
+    bool RequestClose();
+    // A termination request of the system: closes like the close box with the window hidden.
+    void SystemCloseRequest();
+
+    // Timer handlers (public so that tests and later code can call them directly).
+    void Timer1OnTimer();
+    void ReconnectTimerOnTimer();
+    void SMSCommanderTimerOnTimer();
+    void TerminatorOnTimer();
+
+    // TMainWindowSink
+    void AppendLogLine(const QString &line) override;
+    bool IsMainWindowShowing() const override;
+    bool IsTrayIconVisible() const override;
+    void ShowTrayBalloon(const QString &title, const QString &text, TBalloonIcon icon, int timeoutMs) override;
+    void CloseMainWindow() override;
+
+    TTimer *Terminator;
+    TTimer *Timer1;
+    TTimer *ReconnectTimer;
+    TTimer *SMSCommanderTimer;
+
+    QToolBar *ToolBar1;
+    QToolButton *ToolButton10; // Add Camera
+    QToolButton *ToolButton1;  // Remove
+    QToolButton *ToolButton2;  // Edit
+    QToolButton *ToolButton3;  // Start Monitoring, with its drop-down
+    QToolButton *ToolButton4;  // Full Screen
+    QToolButton *ToolButton9;  // Camera Layout, with its drop-down
+    QToolButton *ToolButton5;  // Settings
+    QToolButton *ToolButtonHelp;
+
+    QMenu *FileMenu, *EditMenu, *ToolsMenu, *HelpMenu;
+    QAction *NewCamera1, *MinimizeToTray1, *Exit1;
+    QAction *Remove1, *Edit1;
+    QAction *GeneralSettings1;
+    QAction *OstrivoHelp1, *Support1, *AboutOstrivo1;
+
+    QMenu *MonitoringMenu;
+    QMenu *StartWithSelectedCamera1, *StartWithAllCameras1;
+    QAction *StopDetectorsTimers1;
+    QMenu *LayoutMenu;
+
+    QLabel *MessagesHeader;
+    QListWidget *MsgBox;
+    QSplitter *Splitter1;
+
+    QSystemTrayIcon *TrayIcon1;
+    QMenu *TrayMenu;
+    QAction *Open1, *Exit2;
+
+signals:
+    // The window closed for good: the application ends.
+    void Ended();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QToolButton *AddToolButton(const QString &iconName);
+    void BuildToolbarAndMenus();
+    void BuildMessageArea();
+    void SetCaptions();
+    void RunShutdownSequence();
+    void ReleaseEverything();
+    void SaveCameraList();
+
+    TMainFormOptions m_options;
+    QWidget *m_cameraArea;
+    QVBoxLayout *m_cameraAreaLayout;
+    QWidget *m_grid = nullptr;
+    TAboutBox *m_about = nullptr;
+    bool m_starting = false;
+    bool m_startupAborted = false;
+    bool m_closing = false;
+    bool m_ended = false;
+};

@@ -1,0 +1,42 @@
+#include "platform/folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+QString &ProgramFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+}
+
+QString AppDataFolder()
+{
+#ifdef Q_OS_WIN
+    const QString folder = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+#else
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+#endif
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return QString();
+    return folder;
+}
+
+QString UserConfigFolder() { return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation); }
+
+QString ProgramFolder()
+{
+    if (!ProgramFolderOverride().isEmpty())
+        return ProgramFolderOverride();
+    return QCoreApplication::applicationDirPath();
+}
+
+void SetProgramFolder(const QString &folder) { ProgramFolderOverride() = folder; }
+
+QString ProgramFilePath() { return QCoreApplication::applicationFilePath(); }
+
+} // namespace platform

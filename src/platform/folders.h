@@ -1,0 +1,22 @@
+#pragma once
+// Where the program keeps its files: the per-user application-data folder and the program's own folder.
+#include <QString>
+
+namespace platform {
+
+// The per-user application-data folder (Linux: $XDG_DATA_HOME, else ~/.local/share; Windows: %APPDATA%),
+// created when it is missing. Empty when the system cannot supply it.
+QString AppDataFolder();
+
+// The per-user configuration folder (Linux: $XDG_CONFIG_HOME, else ~/.config).
+QString UserConfigFolder();
+
+// The folder of the program file, where the data files that ship with the program lie. Tests may point it
+// elsewhere with SetProgramFolder; an empty text restores the real one.
+QString ProgramFolder();
+void SetProgramFolder(const QString &folder);
+
+// The full path of the program file.
+QString ProgramFilePath();
+
+} // namespace platform
