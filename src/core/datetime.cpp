@@ -5,7 +5,8 @@
 namespace dt {
 
 namespace {
-const QDate Epoch(1899, 12, 30);
+// 1899-12-30, as a constant so that values computed during static initialisation see it too.
+constexpr QDate Epoch = QDate::fromJulianDay(2415019);
 constexpr qint64 MsPerDay = 86400000;
 }
 
