@@ -1,0 +1,405 @@
+// The main window frame: start-up sequence, captions, the close question, "Exit", and the shutdown
+// sequence with its drains.
+#include "core/camera.h"
+#include "core/log.h"
+#include "core/main.h"
+#include "core/prompts.h"
+#include "core/settingsfile.h"
+#include "core/startup.h"
+#include "core/timer.h"
+#include "core/translation.h"
+#include "mainwindow/aboutbox.h"
+#include "mainwindow/mainform.h"
+#include "sandboxhome.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+const QByteArray EmptyCameraList = QByteArray::fromHex("0a000000" "02000000" "02000000" "00000000");
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+
+QStringList Texts(const QList<QAction *> &actions)
+{
+    QStringList texts;
+    for (const QAction *action : actions)
+        if (!action->isSeparator())
+            texts << action->text();
+    return texts;
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TScriptedPrompts> m_prompts;
+    std::unique_ptr<TMainForm> m_form;
+    QStringList m_steps; // what the hooks saw, in order
+
+    QString DataFolder() const { return m_dir->path() + "/appdata/Ostrivo"; }
+    QString CamDat() const { return DataFolder() + "/cam.dat"; }
+
+    TMainForm &MakeForm(bool hide = false)
+    {
+        m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata", m_dir->path() + "/program"});
+        return *m_form;
+    }
+
+    // Every start-up and shutdown hook records its name.
+    void RecordSteps(TMainForm &form)
+    {
+        auto &h = form.Hooks;
+        h.CreateCameraGrid = [this](QWidget *parent) {
+            m_steps << "CreateCameraGrid";
+            return new QWidget(parent);
+        };
+        h.LoadCameras = [this] { m_steps << "LoadCameras"; };
+        h.UpdateTextOverlays = [this] { m_steps << "UpdateTextOverlays"; };
+        h.DeleteOldRecordings = [this] { m_steps << "DeleteOldRecordings"; };
+        h.StopAudioPlayer = [this] { m_steps << "StopAudioPlayer"; };
+        h.ReleaseCamera = [this](TCamera &camera) { m_steps << "ReleaseCamera " + camera.CustomTitle; };
+        h.ReleaseCatalogue = [this] { m_steps << "ReleaseCatalogue"; };
+        h.ReleaseCameraGrid = [this] { m_steps << "ReleaseCameraGrid"; };
+        h.ReleaseMailComponents = [this] { m_steps << "ReleaseMailComponents"; };
+    }
+
+private slots:
+    void init()
+    {
+        ResetApplicationState();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(m_dir->path() + "/appdata");
+        QDir().mkpath(m_dir->path() + "/program");
+        m_prompts = std::make_unique<TScriptedPrompts>();
+        m_steps.clear();
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_prompts.reset();
+        m_dir.reset();
+    }
+
+    void freshStartRunsTheSequenceInOrder()
+    {
+        TMainForm &form = MakeForm();
+        RecordSteps(form);
+        QVERIFY(form.Startup());
+
+        QCOMPARE(m_steps, QStringList({"CreateCameraGrid", "LoadCameras", "UpdateTextOverlays", "DeleteOldRecordings"}));
+        QVERIFY(QFileInfo(DataFolder() + "/snapshots_video").isDir());
+        QVERIFY(!QFile::exists(DataFolder() + "/set.dat"));
+        QVERIFY(!QFile::exists(CamDat()));
+        QCOMPARE(App().GlobalSettings.OutputFolderForVideosAndSnapshots, DataFolder() + "/snapshots_video");
+        QCOMPARE(App().SelCamIndex, -1);
+        QVERIFY(form.CameraGridWidget() && form.CameraGridWidget()->parent());
+
+        QCOMPARE(form.MsgBox->count(), 1);
+        QVERIFY(form.MsgBox->item(0)->text().endsWith(" - Ostrivo is started and configured"));
+        QCOMPARE(form.MsgBox->currentRow(), 0);
+
+        QVERIFY(form.ReconnectTimer->Enabled() && form.SMSCommanderTimer->Enabled() && form.Timer1->Enabled());
+        QVERIFY(!form.Terminator->Enabled());
+        QCOMPARE(form.ReconnectTimer->Interval(), 3000);
+        QCOMPARE(form.SMSCommanderTimer->Interval(), 30000);
+        QCOMPARE(form.Timer1->Interval(), 18000000);
+        QCOMPARE(form.Terminator->Interval(), 16000);
+        QVERIFY(!form.isVisible() && !form.TrayIcon1->isVisible());
+    }
+
+    void hideSwitchShowsTheTrayIconOnly()
+    {
+        TMainForm &form = MakeForm(true);
+        QVERIFY(form.Startup());
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.TrayIcon1->isVisible());
+        QCOMPARE(form.MsgBox->count(), 1);
+    }
+
+    void captionsAndAddressesFollowTheLanguage()
+    {
+        // No set.dat: the per-user value "fr" picks language 3.
+        WriteFile(SandboxHome() + "/.config/Ostrivo/Ostrivo.conf", "[General]\nLanguage=fr\n");
+        QStringList table{"5", "English", "Русский", "Español", "Français", "Deutsch"};
+        for (const QString key : {"Add Camera", "Messages", "Exit", "Ostrivo is started and configured",
+                                  "Stop All Detectors && Timers"})
+            table << key << "ru" << "es" << "FR " + key << "de";
+        WriteFile(m_dir->path() + "/program/transl.dt", table.join("\r\n").toUtf8());
+
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QFile::remove(SandboxHome() + "/.config/Ostrivo/Ostrivo.conf");
+
+        QCOMPARE(App().GlobalSettings.Language, 3);
+        QCOMPARE(form.ToolButton10->text(), QStringLiteral("FR Add Camera"));
+        QCOMPARE(form.ToolButton1->text(), QStringLiteral("Remove")); // not in the table
+        QCOMPARE(form.MessagesHeader->text(), QStringLiteral("  FR Messages"));
+        QCOMPARE(form.Exit1->text(), QStringLiteral("FR Exit"));
+        QCOMPARE(form.Exit2->text(), QStringLiteral("FR Exit"));
+        QCOMPARE(form.StopDetectorsTimers1->text(), QStringLiteral("FR Stop All Detectors && Timers"));
+        QVERIFY(form.MsgBox->item(0)->text().endsWith(" - FR Ostrivo is started and configured"));
+        QCOMPARE(App().HelpPage, SiteRoot + "/go/fr/manual/ostrivo/");
+        QCOMPARE(App().SupportPage, SiteRoot + "/fr/contacts");
+
+        const QList<QToolButton *> buttons = {form.ToolButton10, form.ToolButton1, form.ToolButton2,
+                                              form.ToolButton3,  form.ToolButton4, form.ToolButton9,
+                                              form.ToolButton5,  form.ToolButtonHelp};
+        for (QToolButton *button : buttons) {
+            QCOMPARE(button->size(), QSize(92, 60));
+            QCOMPARE(button->iconSize(), QSize(32, 32));
+        }
+        QCOMPARE(Texts(form.ToolButton9->menu()->actions()),
+                 QStringList({"2 x 2", "3 x 2", "3 x 3", "4 x 3", "4 x 4", "5 x 4", "5 x 5", "6 x 5", "6 x 6",
+                              "7 x 6", "7 x 7", "8 x 7", "8 x 8"}));
+        QCOMPARE(Texts(form.StartWithAllCameras1->actions()),
+                 QStringList({"Right Now", "After 30-second delay", "After 1-minute delay", "After 5-minute delay",
+                              "After 10-minute delay", "After 30-minute delay"}));
+    }
+
+    void commandsReachTheirHooks()
+    {
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QList<int> delays;
+        QList<QPair<int, int>> layouts;
+        form.Hooks.StartAllCameras = [&](int seconds) { delays << seconds; };
+        form.Hooks.ApplyLayout = [&](int columns, int rows) { layouts << qMakePair(columns, rows); };
+        form.StartWithAllCameras1->actions().at(3)->trigger();
+        form.ToolButton9->menu()->actions().at(12)->trigger();
+        QCOMPARE(delays, QList<int>{300});
+        QCOMPARE(layouts, (QList<QPair<int, int>>{{8, 8}}));
+        form.Remove1->trigger(); // nothing wired: nothing happens
+
+        form.OstrivoHelp1->trigger();
+        form.Support1->trigger();
+        QCOMPARE(m_prompts->log.size(), 2);
+        QCOMPARE(m_prompts->log[0].text, App().HelpPage);
+        QCOMPARE(m_prompts->log[1].text, App().SupportPage);
+    }
+
+    void aboutBoxShowsTitleAndVersion()
+    {
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<TAboutBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen << box->windowTitle() << box->TitleLabel->text() << box->VersionLabel->text()
+                 << box->CloseButton->text();
+            box->CloseButton->click();
+        });
+        form.AboutOstrivo1->trigger();
+        QCOMPARE(seen, QStringList({"About", "Ostrivo", "Version 1.0", "Close"}));
+    }
+
+    void unreadableSettingsAnsweredYesEndsStartupWithoutWriting()
+    {
+        const QByteArray cut = EncodeSettings(TGlobalSettings()).left(30);
+        WriteFile(DataFolder() + "/set.dat", cut);
+        WriteFile(CamDat(), "old camera list");
+        m_prompts->answers = {true};
+        TMainForm &form = MakeForm();
+        RecordSteps(form);
+        QSignalSpy ended(&form, &TMainForm::Ended);
+
+        QVERIFY(!form.Startup());
+        QCOMPARE(m_prompts->log.size(), 1);
+        QVERIFY(m_prompts->log[0].text.contains("Could not load settings."));
+        QVERIFY(m_steps.isEmpty()); // stopped before the grid and the cameras
+        QVERIFY(!form.ReconnectTimer->Enabled());
+        QCOMPARE(ReadFile(DataFolder() + "/set.dat"), cut);
+        QCOMPARE(ReadFile(CamDat()), QByteArray("old camera list"));
+        QCOMPARE(ended.count(), 0);
+    }
+
+    void missingDataFolderEndsStartup()
+    {
+        QDir(m_dir->path() + "/appdata").removeRecursively();
+        WriteFile(m_dir->path() + "/appdata", "a file where the folder should be");
+        TMainForm &form = MakeForm();
+        QVERIFY(!form.Startup());
+        QCOMPARE(m_prompts->log.size(), 1);
+        QCOMPARE(m_prompts->log[0].text, "Could not create application directory:\n" + DataFolder());
+        QVERIFY(!form.TrayIcon1->isVisible());
+    }
+
+    void closeBoxWithoutTrayIconClosesWithoutQuestion()
+    {
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        form.show();
+        QVERIFY(form.close());
+        QVERIFY(m_prompts->log.isEmpty());
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
+        QVERIFY(!QFile::exists(DataFolder() + "/set.dat")); // settings are not written at shutdown
+    }
+
+    void closeQuestionAfterTrayMinimization()
+    {
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        form.show();
+        form.MinimizeToTray1->trigger();
+        QVERIFY(!form.isVisible() && form.TrayIcon1->isVisible());
+        form.TrayMenu->actions().at(0)->trigger(); // "Open"
+        QVERIFY(form.isVisible());
+
+        m_prompts->answers = {true, false};
+        QVERIFY(!form.close()); // Yes: back to the tray
+        QCOMPARE(m_prompts->log.size(), 1);
+        QCOMPARE(m_prompts->log[0].kind, TPromptKind::Confirmation);
+        QCOMPARE(m_prompts->log[0].text,
+                 QStringLiteral("Minimize application to tray?\nClick \"Yes to hide, or \"No\" to close."));
+        QVERIFY(!form.isVisible() && form.TrayIcon1->isVisible());
+        QVERIFY(!QFile::exists(CamDat()));
+        QCOMPARE(ended.count(), 0);
+
+        form.OpenFromTray();
+        QVERIFY(form.close()); // No: the close goes on
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(m_prompts->log.size(), 2);
+        QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
+    }
+
+    void systemTerminationWhileShownInTrayDoesNotAsk()
+    {
+        TMainForm &form = MakeForm(true);
+        QVERIFY(form.Startup());
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        form.show(); // shown from the tray, icon stays visible
+        form.SystemCloseRequest();
+        QVERIFY(m_prompts->log.isEmpty());
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
+    }
+
+    void exitSkipsQuestionAndShutdown()
+    {
+        TMainForm &form = MakeForm(true);
+        RecordSteps(form);
+        QVERIFY(form.Startup());
+        m_steps.clear();
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        form.show();
+        form.Exit1->trigger();
+        QVERIFY(App().QuitImmediately);
+        QVERIFY(m_prompts->log.isEmpty());
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!form.isVisible());
+        QVERIFY(!QFile::exists(CamDat()));
+        QVERIFY(m_steps.isEmpty());
+    }
+
+    void restartAnswerClosesByTheOrdinaryPath()
+    {
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        m_prompts->answers = {true};
+        ReportError("Something broke", true);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
+    }
+
+    void shutdownDrainsRunningHandlersBeforeReleasing()
+    {
+        TMainForm &form = MakeForm();
+        RecordSteps(form);
+        QVERIFY(form.Startup());
+        m_steps.clear();
+        QPointer<QWidget> grid = form.CameraGridWidget();
+
+        auto camera = std::make_unique<TCamera>();
+        camera->CustomTitle = "Door";
+        for (TTimer **slot : camera->TimerSlots())
+            *slot = new TTimer(1000, true);
+        QPointer<TTimer> detection = camera->DetectionTriggerTimer;
+        TCamera &door = *camera;
+        App().Cameras.push_back(std::move(camera));
+
+        // Work still in progress when the close comes: it ends a little later, from the event loop.
+        form.ReconnectTimer->Tag = 1;
+        door.Email_Timer->Tag = 1;
+        QTimer::singleShot(100, [&] {
+            // The reconnection drain comes before the cameras' timers are touched.
+            m_steps << (door.Snapshot_Timer->Enabled() ? "reconnect work done" : "camera timers stopped too early");
+            form.ReconnectTimer->Tag = 0;
+        });
+        QTimer::singleShot(200, [&] {
+            m_steps << "email work done";
+            door.Email_Timer->Tag = 0;
+        });
+        bool handlerRanDuringShutdown = false;
+        form.Hooks.ReconnectOnTimer = [&] { handlerRanDuringShutdown = true; };
+        form.Hooks.SaveCameras = [&] {
+            m_steps << "SaveCameras";
+            QVERIFY(IsShuttingDown());
+            QVERIFY(!form.isVisible());
+            form.ReconnectTimerOnTimer(); // handlers stay idle while shutting down
+        };
+
+        form.show();
+        QVERIFY(form.close());
+        QCOMPARE(m_steps, QStringList({"SaveCameras", "StopAudioPlayer", "reconnect work done", "email work done",
+                                       "ReleaseCamera Door", "ReleaseCatalogue", "ReleaseCameraGrid",
+                                       "ReleaseMailComponents"}));
+        QVERIFY(!handlerRanDuringShutdown);
+        QVERIFY(App().Cameras.empty());
+        QVERIFY(detection.isNull()); // the camera's timers were freed
+        QVERIFY(grid.isNull());
+        QVERIFY(!IsShuttingDown());
+        QVERIFY(!form.ReconnectTimer->Enabled());
+        QVERIFY(form.SMSCommanderTimer->Enabled()); // not stopped by the shutdown
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void terminatorEndsAWaitThatCannotFinish()
+    {
+        TMainForm &form = MakeForm();
+        RecordSteps(form);
+        QVERIFY(form.Startup());
+        m_steps.clear();
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        // A handler that only returns once the shutdown returns (it waits in a nested loop under it).
+        form.ReconnectTimer->Tag = 1;
+        QTimer::singleShot(100, &form, &TMainForm::TerminatorOnTimer);
+        QElapsedTimer clock;
+        clock.start();
+        form.SystemCloseRequest();
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
+        QCOMPARE(m_steps, QStringList({"StopAudioPlayer"})); // nothing released under the busy handler
+        form.ReconnectTimer->Tag = 0;
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
