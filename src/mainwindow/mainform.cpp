@@ -24,6 +24,7 @@
 #include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -79,8 +80,11 @@ QSystemTrayIcon::MessageIcon TrayIcon(TBalloonIcon icon)
 TMainForm::TMainForm(const TMainFormOptions &options, QWidget *parent)
     : QMainWindow(parent), m_options(options)
 {
+    // A given program folder holds for everything that reads files beside the program.
     if (m_options.ProgramFolder.isEmpty())
         m_options.ProgramFolder = platform::ProgramFolder();
+    else
+        platform::SetProgramFolder(m_options.ProgramFolder);
 
     Terminator = new TTimer(16000, false, this);
     Timer1 = new TTimer(18000000, true, this);
@@ -300,7 +304,7 @@ bool TMainForm::Startup()
     };
 
     app.Cameras.clear();
-    LoadTranslationTable(m_options.ProgramFolder + QStringLiteral("/transl.dt"));
+    LoadTranslationTable(TranslationFilePath());
     app.DefaultLanguage = StartupLanguageIndex();
     app.HideSwitch = m_options.Hide;
     if (!SetUpApplicationFolders(m_options.AppDataFolder) || m_startupAborted)
@@ -419,8 +423,30 @@ void TMainForm::closeEvent(QCloseEvent *event)
 
 void TMainForm::SystemCloseRequest()
 {
+    // Inside a modal dialog's loop the code that opened the dialog still waits below us: end the dialogs and
+    // close once their loops have returned, so that nothing is released under them.
+    if (QApplication::activeModalWidget() && m_modalRetries < 40) {
+        ++m_modalRetries;
+        CloseModalDialogs();
+        QTimer::singleShot(50, this, &TMainForm::SystemCloseRequest);
+        return;
+    }
+    m_modalRetries = 0;
     hide();
     RequestClose();
+}
+
+void TMainForm::CloseModalDialogs()
+{
+    for (int guard = 0; guard < 64; ++guard) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
 }
 
 void TMainForm::CloseMainWindow() { RequestClose(); }
@@ -554,15 +580,7 @@ void TMainForm::TerminatorOnTimer()
     // The shutdown has been waiting too long: stop waiting, and end the modal dialogs that keep handlers
     // from returning.
     RequestTermination();
-    for (int guard = 0; guard < 64; ++guard) {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            break;
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    }
+    CloseModalDialogs();
 }
 
 // --- TMainWindowSink ------------------------------------------------------------------------------------

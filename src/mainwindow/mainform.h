@@ -25,7 +25,8 @@ struct TMainFormOptions
 {
     bool Hide = false;     // started with the "hide" switch
     QString AppDataFolder; // where DataFolder is made; empty: the system's application-data folder
-    QString ProgramFolder; // where transl.dt and the toolbar icons lie; empty: the program's folder
+    QString ProgramFolder; // where transl.dt, the icons and the other data files lie; empty: the program's
+                           // folder; otherwise it becomes platform::ProgramFolder() for everyone
 };
 
 // A camera grid layout offered by the "Camera Layout" drop-down.
@@ -124,7 +125,8 @@ public:
     // Closes the window as the close box does; false when the close was cancelled (the window went to
     // the tray instead). During start-up the request ends start-up.
     bool RequestClose();
-    // A termination request of the system: closes like the close box with the window hidden.
+    // A termination request of the system: closes like the close box with the window hidden. Open modal
+    // dialogs are ended first and the close follows once their loops have returned.
     void SystemCloseRequest();
 
     // Timer handlers (public so that tests and later code can call them directly).
@@ -189,6 +191,7 @@ private:
     void RunShutdownSequence();
     void ReleaseEverything();
     void SaveCameraList();
+    void CloseModalDialogs();
 
     TMainFormOptions m_options;
     QWidget *m_cameraArea;
@@ -199,4 +202,5 @@ private:
     bool m_startupAborted = false;
     bool m_closing = false;
     bool m_ended = false;
+    int m_modalRetries = 0;
 };

@@ -164,18 +164,6 @@ private slots:
         TManualClock clock(NewYearsEve + dt::EncodeTime(8, 0, 0));
         QCOMPARE(StrFmtToDateTime(text), clock.Value());
     }
-
-    void unformattableDateIsReported()
-    {
-        TRecordingWindowSink sink;
-        TScriptedPrompts prompts;
-        QCOMPARE(DateToStrFmt(std::numeric_limits<double>::quiet_NaN()), QString());
-        QCOMPARE(TimeToStrFmt(std::numeric_limits<double>::infinity()), QString());
-        QCOMPARE(prompts.log.size(), 2);
-        QCOMPARE(prompts.log[0].call, QStringLiteral("Ask"));
-        QVERIFY(prompts.log[0].text.contains("Could not convert Date to String: "));
-        QVERIFY(prompts.log[1].text.contains("Could not convert time to string: "));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestMessageLog)

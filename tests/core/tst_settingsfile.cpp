@@ -183,21 +183,6 @@ private slots:
         QCOMPARE(next, -1);
     }
 
-    void doublesRoundTripLittleEndian()
-    {
-        TBinaryWriter writer;
-        writer.WriteDouble(45657.5);
-        writer.WriteDouble(-1.25);
-        QCOMPARE(writer.Data().left(8), QByteArray::fromHex("00000000304be640")); // 45657.5
-        TBinaryReader reader(writer.Data());
-        double a = 0, b = 0, c = 7;
-        QVERIFY(reader.ReadDouble(a) && reader.ReadDouble(b));
-        QCOMPARE(a, 45657.5);
-        QCOMPARE(b, -1.25);
-        QVERIFY(!reader.ReadDouble(c));
-        QCOMPARE(c, 7.0);
-    }
-
     void missingFileGivesDefaultsWithoutMessage()
     {
         TScriptedPrompts prompts;

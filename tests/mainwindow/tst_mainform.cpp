@@ -8,14 +8,13 @@
 #include "core/startup.h"
 #include "core/timer.h"
 #include "core/translation.h"
-#include "mainwindow/aboutbox.h"
 #include "mainwindow/mainform.h"
 #include "sandboxhome.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -114,6 +113,7 @@ private slots:
         QVERIFY(!QFile::exists(CamDat()));
         QCOMPARE(App().GlobalSettings.OutputFolderForVideosAndSnapshots, DataFolder() + "/snapshots_video");
         QCOMPARE(App().SelCamIndex, -1);
+        QCOMPARE(App().SupportPage, SiteRoot + "/contacts");
         QVERIFY(form.CameraGridWidget() && form.CameraGridWidget()->parent());
 
         QCOMPARE(form.MsgBox->count(), 1);
@@ -199,23 +199,6 @@ private slots:
         QCOMPARE(m_prompts->log[1].text, App().SupportPage);
     }
 
-    void aboutBoxShowsTitleAndVersion()
-    {
-        TMainForm &form = MakeForm();
-        QVERIFY(form.Startup());
-        QStringList seen;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<TAboutBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            seen << box->windowTitle() << box->TitleLabel->text() << box->VersionLabel->text()
-                 << box->CloseButton->text();
-            box->CloseButton->click();
-        });
-        form.AboutOstrivo1->trigger();
-        QCOMPARE(seen, QStringList({"About", "Ostrivo", "Version 1.0", "Close"}));
-    }
-
     void unreadableSettingsAnsweredYesEndsStartupWithoutWriting()
     {
         const QByteArray cut = EncodeSettings(TGlobalSettings()).left(30);
@@ -297,6 +280,19 @@ private slots:
         form.SystemCloseRequest();
         QVERIFY(m_prompts->log.isEmpty());
         QCOMPARE(ended.count(), 1);
+        QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
+    }
+
+    void systemTerminationEndsOpenDialogsFirst()
+    {
+        TMainForm &form = MakeForm();
+        QVERIFY(form.Startup());
+        QSignalSpy ended(&form, &TMainForm::Ended);
+        QTimer::singleShot(0, &form, &TMainForm::SystemCloseRequest);
+        QDialog dialog(&form);
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(ended.count(), 0); // not inside the dialog's loop
+        QTRY_COMPARE(ended.count(), 1);
         QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
     }
 

@@ -67,25 +67,14 @@ private slots:
         QTest::newRow("Spanish") << 0x0A << 2;
         QTest::newRow("French") << 0x0C << 3;
         QTest::newRow("Russian") << 0x19 << 1;
-        QTest::newRow("English") << 0x09 << 0;
         QTest::newRow("Italian") << 0x10 << 0;
         QTest::newRow("de-AT, whole identifier") << 0x0C07 << 4;
-        QTest::newRow("ru-RU, whole identifier") << 0x0419 << 1;
     }
     void languageIdentifiersMapToIndices()
     {
         QFETCH(int, id);
         QFETCH(int, index);
         QCOMPARE(LanguageIndexFromId(id), index);
-    }
-
-    void qtLanguagesMapToTheFiveCodes()
-    {
-        QCOMPARE(LanguageIndexFromId(platform::PrimaryLanguageId(QLocale::Russian)), 1);
-        QCOMPARE(LanguageIndexFromId(platform::PrimaryLanguageId(QLocale::Spanish)), 2);
-        QCOMPARE(LanguageIndexFromId(platform::PrimaryLanguageId(QLocale::French)), 3);
-        QCOMPARE(LanguageIndexFromId(platform::PrimaryLanguageId(QLocale::German)), 4);
-        QCOMPARE(LanguageIndexFromId(platform::PrimaryLanguageId(QLocale::Japanese)), 0);
     }
 
     void userLanguageValueOverridesTheSystem()
@@ -108,7 +97,6 @@ private slots:
         QTest::newRow("/hide") << QStringList{"ostrivo", "/hide"} << true;
         QTest::newRow("-HIDE") << QStringList{"ostrivo", "-HIDE"} << true;
         QTest::newRow("later argument") << QStringList{"ostrivo", "-x", "/Hide"} << true;
-        QTest::newRow("none") << QStringList{"ostrivo"} << false;
         QTest::newRow("bare word") << QStringList{"ostrivo", "hide"} << false;
         QTest::newRow("double dash") << QStringList{"ostrivo", "--hide"} << false;
         QTest::newRow("longer") << QStringList{"ostrivo", "/hidden"} << false;
@@ -119,19 +107,6 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(bool, hide);
         QCOMPARE(HasHideSwitch(arguments), hide);
-    }
-
-    void webAddressesCarryTheLanguage()
-    {
-        BuildWebAddresses(0);
-        QCOMPARE(App().HelpPage, SiteRoot + "/go/manual/ostrivo/");
-        QCOMPARE(App().SupportPage, SiteRoot + "/contacts");
-        BuildWebAddresses(1);
-        QCOMPARE(App().HelpPage, SiteRoot + "/go/ru/manual/ostrivo/");
-        QCOMPARE(App().SupportPage, SiteRoot + "/ru/contacts");
-        QCOMPARE(App().CameraNotListedPage, SiteRoot + "/go/ru/misc/camera-not-listed.html");
-        BuildWebAddresses(7); // no code: as English
-        QCOMPARE(App().SupportPage, SiteRoot + "/contacts");
     }
 
     void terminationSignalsReachTheEventLoop()
