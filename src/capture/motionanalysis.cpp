@@ -224,7 +224,9 @@ void TImplMotionDetector::ApplyGridSize(int x, int y)
 
 bool TImplMotionDetector::RateLimited(int64_t time) const
 {
-    return FMaxFrameTimeInterval100ns > 0 && FLatestFrameTime != -1 && !FReset &&
+    // A time stamp before the last analysed one (a clock or source that started again) is not held back:
+    // otherwise analysis would stall until the new times caught up with the old ones.
+    return FMaxFrameTimeInterval100ns > 0 && FLatestFrameTime != -1 && !FReset && time >= FLatestFrameTime &&
            time - FLatestFrameTime < FMaxFrameTimeInterval100ns;
 }
 
