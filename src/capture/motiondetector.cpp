@@ -107,8 +107,8 @@ TMotionResult TMotionDetector::ProcessFrame(const TVideoFrame &frame)
             } else if (!impl.RateLimited(frame.Time)) {
                 impl.Analyse(image, base, frame.Time, result);
             }
-            log.append(impl.PendingLog);
-            impl.PendingLog.clear();
+            if (!impl.PendingLog.isEmpty())
+                log.swap(impl.PendingLog);
         }
         d->LastFrame = image;
     }
