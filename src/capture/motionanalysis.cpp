@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <limits>
 
 // ---------------------------------------------------------------------------------------------------------
@@ -116,15 +117,24 @@ int MotionPixelBytes(QImage::Format format)
 
 void MotionGrey(const QImage &source, QImage &target)
 {
-    const int bpp = MotionPixelBytes(source.format());
+    const bool wide = MotionPixelBytes(source.format()) == 4;
     for (int y = 0; y < source.height(); ++y) {
         const uint8_t *s = source.constScanLine(y);
         uint8_t *t = target.scanLine(y);
-        for (int x = 0; x < source.width(); ++x, s += bpp, t += bpp) {
-            const uint8_t grey = uint8_t((unsigned(s[0]) + s[1] + s[2]) / 3);
-            t[0] = t[1] = t[2] = grey;
-            if (bpp == 4)
-                t[3] = s[3];
+        if (wide) {
+            // Whole 32-bit pixels (blue in the low byte), which the compiler turns into vector code.
+            for (int x = 0; x < source.width(); ++x) {
+                uint32_t pixel;
+                std::memcpy(&pixel, s + 4 * x, 4);
+                const uint32_t grey = ((pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF)) / 3;
+                pixel = (pixel & 0xFF000000u) | grey * 0x010101u;
+                std::memcpy(t + 4 * x, &pixel, 4);
+            }
+        } else {
+            for (int x = 0; x < source.width(); ++x) {
+                const uint8_t grey = uint8_t((unsigned(s[3 * x]) + s[3 * x + 1] + s[3 * x + 2]) / 3);
+                t[3 * x] = t[3 * x + 1] = t[3 * x + 2] = grey;
+            }
         }
     }
 }

@@ -41,7 +41,9 @@ public:
     std::function<void(const QString &)> OnLog;
 
     // Capture thread: runs one delivered frame through the detector (a no-op returning no motion while
-    // switched off) and keeps it as the last delivered frame.
+    // switched off) and keeps it as the last delivered frame. The detector shares the frame's image until
+    // the next frame arrives, so decode each picture into a fresh QImage rather than into the last one
+    // (which would copy it). Frames in formats other than RGB32/ARGB32 and BGR888 are converted first.
     TMotionResult ProcessFrame(const TVideoFrame &frame);
     // The picture was stopped or (re)started: the next frame has no base, the prepared reference copy is
     // dropped, triggered mode re-initialises.

@@ -112,10 +112,8 @@ private slots:
         const QList<std::pair<QStringList, QString>> cases = {
             {{QStringLiteral("--step"), QStringLiteral("0"), still}, QStringLiteral("--step")},
             {{QStringLiteral("--grid-size"), QStringLiteral("3"), still}, QStringLiteral("--grid-size")},
-            {{QStringLiteral("--grid-size"), QStringLiteral("0x4"), still}, QStringLiteral("--grid-size")},
             {{QStringLiteral("--sensitivity"), QStringLiteral("10"), still}, QStringLiteral("--sensitivity")},
             {{QStringLiteral("--channels"), QStringLiteral("bx"), still}, QStringLiteral("--channels")},
-            {{QStringLiteral("--max-per-second"), QStringLiteral("-1"), still}, QStringLiteral("--max-per-second")},
             {{QStringLiteral("--interval-ms"), QStringLiteral("soon"), still}, QStringLiteral("--interval-ms")},
             {{QStringLiteral("--grid"), QStringLiteral("55 55"), still}, QStringLiteral("--grid")},
             {{QStringLiteral("--frobnicate"), still}, QStringLiteral("frobnicate")},
