@@ -6,6 +6,12 @@
 // holds beside them: the last delivered frame, the reference sample, triggered mode and the rate limit.
 //
 // Threads: properties and operations are called on the UI thread, ProcessFrame on the capture thread.
+// One mutex serialises them: ProcessFrame holds it for the whole analysis of a frame, so an operation on the
+// UI thread waits at most for one analysis (well under a millisecond for a 720p frame with the default
+// options). Work buffers are only ever created, filled and swapped by ProcessFrame; option setters merely
+// request a reset that the next frame carries out. A grid re-dimensioning therefore never runs during a
+// scan, whether applied at once or deferred (deferRequest) to the start of the next analysis. Log
+// notifications are raised after the mutex is released, so an OnLog handler may call back in.
 #include "capture/frame.h"
 
 #include <QString>
@@ -15,6 +21,8 @@
 
 struct TMotionResult
 {
+    bool SwitchedOn = false; // the frame went through the switched-on detector: raise one of the two events
+    bool Analysed = false;   // compared with a base (neither skipped nor re-initialising the comparison)
     bool Motion = false;     // analysed and showed motion
     double GlobalMotionRatio = 0;
     int MaxMotionCellX = 0;
@@ -33,7 +41,9 @@ public:
     std::function<void(const QString &)> OnLog;
 
     // Capture thread: runs one delivered frame through the detector (a no-op returning no motion while
-    // switched off) and keeps it as the last delivered frame.
+    // switched off) and keeps it as the last delivered frame. The detector shares the frame's image until
+    // the next frame arrives, so decode each picture into a fresh QImage rather than into the last one
+    // (which would copy it). Frames in formats other than RGB32/ARGB32 and BGR888 are converted first.
     TMotionResult ProcessFrame(const TVideoFrame &frame);
     // The picture was stopped or (re)started: the next frame has no base, the prepared reference copy is
     // dropped, triggered mode re-initialises.
@@ -83,6 +93,9 @@ public:
     // A null image and empty/missing files remove the reference sample (true); an invalid picture is refused.
     bool MotionDetector_UseThisReferenceSample(const QImage &bitmap, const QString &bmpFile,
                                                const QString &jpegFile);
+
+    // The counts of one cell in the last analysed frame; false for a cell outside the grid.
+    bool CellCounts(int x, int y, int &changed, int &compared) const;
 
 private:
     struct TState;
