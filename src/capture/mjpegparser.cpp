@@ -43,8 +43,11 @@ constexpr qsizetype MaxBoundaryLineTail = 256;
 } // namespace
 
 TMjpegParser::TMjpegParser(QByteArrayView boundary)
-    : m_boundary(WithoutLeadingDashes(Trimmed(boundary)).toByteArray())
 {
+    boundary = Trimmed(boundary);
+    if (boundary.size() >= 2 && boundary.front() == '"' && boundary.back() == '"')
+        boundary = Trimmed(boundary.sliced(1, boundary.size() - 2));
+    m_boundary = WithoutLeadingDashes(boundary).toByteArray();
 }
 
 QByteArray TMjpegParser::BoundaryFromContentType(QByteArrayView contentType)
@@ -252,12 +255,40 @@ bool TMjpegParser::Body(const TPartHandler &onPart)
         DropPart();
         return true;
     }
-    if (m_buf.size() - m_bodyStart < m_contentLength)
+    // A boundary line inside the announced length means the length was wrong: the part ends there.
+    const qsizetype hit = FindDelimiter(std::max(m_scan, m_bodyStart), m_bodyStart - 1);
+    if (hit >= 0 && LineStartOf(hit) < m_bodyStart + m_contentLength)
+        return EndBodyAt(hit, onPart);
+    if (m_buf.size() - m_bodyStart < m_contentLength) {
+        m_scan = std::max(m_bodyStart, m_buf.size() - m_boundary.size() + 1);
         return false;
+    }
     if (m_contentLength > 0)
         onPart(QByteArrayView(m_buf).sliced(m_bodyStart, m_contentLength));
     m_pos = m_bodyStart + m_contentLength;
     m_state = TState::SeekBoundary;
+    return true;
+}
+
+// The line feed in front of the dashes of the boundary token at `hit`.
+qsizetype TMjpegParser::LineStartOf(qsizetype hit) const
+{
+    qsizetype k = hit - 1;
+    while (m_buf.at(k) == '-')
+        --k;
+    return k;
+}
+
+// The body ends at the line feed (and carriage return) before the boundary line at `hit`.
+bool TMjpegParser::EndBodyAt(qsizetype hit, const TPartHandler &onPart)
+{
+    qsizetype end = LineStartOf(hit);
+    if (end > m_bodyStart && m_buf.at(end - 1) == '\r')
+        --end;
+    if (end > m_bodyStart)
+        onPart(QByteArrayView(m_buf).sliced(m_bodyStart, end - m_bodyStart));
+    m_pos = hit + m_boundary.size();
+    m_state = TState::BoundaryLine;
     return true;
 }
 
@@ -274,16 +305,7 @@ bool TMjpegParser::BodyScan(const TPartHandler &onPart)
         m_scan = std::max(m_bodyStart, m_buf.size() - m_boundary.size() + 1);
         return false;
     }
-    qsizetype end = hit - 1;
-    while (m_buf.at(end) == '-')
-        --end;
-    if (end > m_bodyStart && m_buf.at(end - 1) == '\r')
-        --end;
-    if (end > m_bodyStart)
-        onPart(QByteArrayView(m_buf).sliced(m_bodyStart, end - m_bodyStart));
-    m_pos = hit + m_boundary.size();
-    m_state = TState::BoundaryLine;
-    return true;
+    return EndBodyAt(hit, onPart);
 }
 
 void TMjpegParser::DropPart()

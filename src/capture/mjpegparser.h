@@ -5,7 +5,8 @@
 //  - the boundary may be declared quoted, with or without leading dashes, or not at all (it is then learnt
 //    from the first "--token" line of the body);
 //  - part header names in any letter case; Content-Length may be missing (the body then runs to the next
-//    boundary line), too large (the part is dropped) or wrong (the stream resynchronises at the next boundary);
+//    boundary line), beyond MaxPartSize (the part is dropped), too long (the part ends at a boundary line
+//    inside it) or too short (the part is cut; the stream resynchronises at the next boundary line);
 //  - junk before the first part, empty parts, garbage header blocks and a missing closing boundary.
 // Memory stays bounded: at most one part (MaxPartSize) plus one header block is ever buffered; a part that
 // would grow beyond MaxPartSize is dropped and the parser looks for the next boundary.
@@ -57,6 +58,8 @@ private:
     bool Body(const TPartHandler &onPart);
     bool BodyScan(const TPartHandler &onPart);
     qsizetype FindDelimiter(qsizetype from, qsizetype lineStartLimit) const;
+    qsizetype LineStartOf(qsizetype hit) const;
+    bool EndBodyAt(qsizetype hit, const TPartHandler &onPart);
     bool IsBoundaryLine(QByteArrayView line) const;
     void DropPart();
     void Compact();
