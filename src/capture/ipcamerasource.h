@@ -25,7 +25,7 @@ class TIPCameraSource : public TCaptureSource
 public:
     // A single picture larger than this is refused.
     static constexpr qsizetype MaxPictureSize = TMjpegParser::MaxPartSize;
-    static constexpr int MinFetchIntervalMs = 33;  // at most 30 pictures a second
+    static constexpr int MinFetchIntervalMs = 34;  // at most 30 pictures a second
 
     TIPCameraSource(TCaptureEngine &engine, const TSourceSettings &settings);
     ~TIPCameraSource() override;
