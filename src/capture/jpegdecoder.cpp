@@ -55,6 +55,15 @@ TJpegDecoder::~TJpegDecoder()
         tjDestroy(m_handle);
 }
 
+// After an error TurboJPEG leaves the decompressor half-way through the broken picture, and every later
+// picture fails with it ("SOS before SOF"): start again with a fresh one.
+void TJpegDecoder::Renew()
+{
+    if (m_handle)
+        tjDestroy(m_handle);
+    m_handle = tjInitDecompress();
+}
+
 bool TJpegDecoder::Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out)
 {
     if (!m_handle) {
@@ -74,6 +83,7 @@ bool TJpegDecoder::Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out)
     int width = 0, height = 0, subsamp = 0, colorspace = 0;
     if (tjDecompressHeader3(m_handle, data, size, &width, &height, &subsamp, &colorspace) != 0) {
         m_error = QString::fromUtf8(tjGetErrorStr2(m_handle));
+        Renew();
         return false;
     }
     if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide || qint64(width) * height > MaxPixels) {
@@ -89,6 +99,7 @@ bool TJpegDecoder::Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out)
                       TJFLAG_LIMITSCANS) != 0
         && tjGetErrorCode(m_handle) == TJERR_FATAL) {
         m_error = QString::fromUtf8(tjGetErrorStr2(m_handle));
+        Renew();
         pool.Give(image);
         return false;
     }

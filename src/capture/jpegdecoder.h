@@ -44,6 +44,8 @@ public:
     QString LastError() const { return m_error; }
 
 private:
+    void Renew();
+
     void *m_handle = nullptr;
     QString m_error;
 };

@@ -252,6 +252,24 @@ private slots:
         QCOMPARE(c->LatestFrame().Image.size(), QSize(640, 480));
     }
 
+    // A UI thread that cannot keep up sees only the newest frame: the capture thread goes on decoding into
+    // the one latest-frame slot and nothing queues up.
+    void slowUiSeesOnlyTheNewestFrame()
+    {
+        TCamSimProcess camera({"--fps", "50", "--motion"});
+        QVERIFY(camera.Started());
+        auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")));
+        TEventRecorder events(*c);
+        c->StartPreview();
+        QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 2, 2000);
+        const quint32 decoded = c->LatestFrame().Number;
+        const int shown = events.Frames;
+        QThread::msleep(600);
+        QVERIFY2(c->LatestFrame().Number >= decoded + 15, qPrintable(QString::number(c->LatestFrame().Number - decoded)));
+        QCoreApplication::processEvents();
+        QVERIFY2(events.Frames - shown <= 2, qPrintable(QString::number(events.Frames - shown)));
+    }
+
     // Nothing runs for a component that is down, even with its capture thread alive.
     void downComponentCostsNoCpu()
     {
