@@ -309,39 +309,6 @@ void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
 
 // ------------------------------------------------------------------------------------------- display
 
-void TCaptureComponent::SetDisplayEmbedded(int, bool value)
-{
-    m_displayEmbedded = value;
-    Repaint();
-}
-
-bool TCaptureComponent::DisplayEmbedded(int) const
-{
-    return m_displayEmbedded;
-}
-
-void TCaptureComponent::SetDisplayAspectRatio(int, TAspectRatio value)
-{
-    m_aspectRatio = value;
-    Repaint();
-}
-
-TAspectRatio TCaptureComponent::DisplayAspectRatio(int) const
-{
-    return m_aspectRatio;
-}
-
-void TCaptureComponent::SetDisplayVisible(int, bool value)
-{
-    m_displayVisible = value;
-    Repaint();
-}
-
-bool TCaptureComponent::DisplayVisible(int) const
-{
-    return m_displayVisible;
-}
-
 void TCaptureComponent::SetDisplayFullScreen(int, bool value)
 {
     if (!value) {
@@ -458,50 +425,6 @@ void TCaptureComponent::mouseReleaseEvent(QMouseEvent *event)
                   event->position().toPoint().y());
 }
 
-// ------------------------------------------------------------------------------------ panel properties
-
-void TCaptureComponent::SetColor(const QColor &value)
-{
-    m_color = value;
-    update();
-}
-
-void TCaptureComponent::SetFontColor(const QColor &value)
-{
-    m_fontColor = value;
-    update();
-}
-
-void TCaptureComponent::SetCaption(const QString &value)
-{
-    m_caption = value;
-    update();
-}
-
-void TCaptureComponent::SetShowCaption(bool value)
-{
-    m_showCaption = value;
-    update();
-}
-
-void TCaptureComponent::SetBevelOuter(TBevelCut value)
-{
-    m_bevelOuter = value;
-    update();
-}
-
-void TCaptureComponent::SetBorderStyle(TBorderStyle value)
-{
-    m_borderStyle = value;
-    update();
-}
-
-void TCaptureComponent::SetBorderWidth(int value)
-{
-    m_borderWidth = std::max(0, value);
-    update();
-}
-
 // ------------------------------------------------------------------------------------------- overlays
 
 TTextOverlay *TCaptureComponent::TextSlot(int index)
@@ -522,36 +445,10 @@ TImageOverlay *TCaptureComponent::ImageSlot(int index)
     return &m_overlays.Images[size_t(index)];
 }
 
-TTextOverlay &TCaptureComponent::SelectedText()
-{
-    return m_overlays.Texts[size_t(m_textSelector)];
-}
-
-const TTextOverlay &TCaptureComponent::SelectedText() const
-{
-    return m_overlays.Texts[size_t(m_textSelector)];
-}
-
 void TCaptureComponent::SetTextOverlay_Selector(int index)
 {
     if (TextSlot(index))
         m_textSelector = index;
-}
-
-void TCaptureComponent::ChangeText(const std::function<void(TTextOverlay &)> &change)
-{
-    change(SelectedText());
-    OverlaysChanged();
-}
-
-void TCaptureComponent::ChangeImage(int index, const std::function<void(TImageOverlay &)> &change)
-{
-    TImageOverlay *slot = ImageSlot(index);
-    if (!slot)
-        return;
-    change(*slot);
-    slot->Prepare();
-    OverlaysChanged();
 }
 
 void TCaptureComponent::OverlaysChanged()
@@ -575,77 +472,16 @@ void TCaptureComponent::PublishOverlays()
     m_shared->FrameOverlays = std::move(frameOverlays);
 }
 
-void TCaptureComponent::SetTextOverlay_Enabled(bool value)
-{
-    ChangeText([&](TTextOverlay &t) { t.Enabled = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_String(const QString &value)
-{
-    ChangeText([&](TTextOverlay &t) { t.String = value; });
-}
-
 TOverlayFont &TCaptureComponent::TextOverlay_Font()
 {
     OverlaysChanged();
     return SelectedText().Font;
 }
 
-void TCaptureComponent::SetTextOverlay_Align(TTextOverlayAlign value)
-{
-    ChangeText([&](TTextOverlay &t) { t.Align = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_Align(int index, TTextOverlayAlign value)
-{
-    if (TTextOverlay *slot = TextSlot(index)) {
-        slot->Align = value;
-        OverlaysChanged();
-    }
-}
-
-void TCaptureComponent::SetTextOverlay_VideoAlignment(int index, TVideoAlignment value)
-{
-    if (TTextOverlay *slot = TextSlot(index)) {
-        slot->VideoAlignment = value;
-        OverlaysChanged();
-    }
-}
-
-void TCaptureComponent::SetTextOverlay_Left(int value)
-{
-    ChangeText([&](TTextOverlay &t) { t.Left = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_Top(int value)
-{
-    ChangeText([&](TTextOverlay &t) { t.Top = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_Shadow(bool value)
-{
-    ChangeText([&](TTextOverlay &t) { t.Shadow = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_ShadowColor(const QColor &value)
-{
-    ChangeText([&](TTextOverlay &t) { t.ShadowColor = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_ShadowDirection(TCardinalDirection value)
-{
-    ChangeText([&](TTextOverlay &t) { t.ShadowDirection = value; });
-}
-
-void TCaptureComponent::SetTextOverlay_HighResFont(bool value)
-{
-    ChangeText([&](TTextOverlay &t) { t.HighResFont = value; });
-}
-
 void TCaptureComponent::SetTextOverlay_TargetDisplay(int value)
 {
     if (value >= TargetDisplay_Min && value <= TargetDisplay_Max)
-        ChangeText([&](TTextOverlay &t) { t.TargetDisplay = value; });
+        SetText(&TTextOverlay::TargetDisplay, value);
 }
 
 bool TCaptureComponent::SetImageOverlayFromImageFile2(int index, const QString &fileName)
@@ -653,57 +489,12 @@ bool TCaptureComponent::SetImageOverlayFromImageFile2(int index, const QString &
     const QImage picture(fileName);
     if (picture.isNull() || !ImageSlot(index))
         return false;
-    ChangeImage(index, [&](TImageOverlay &i) { i.Picture = picture; });
+    SetImage(index, &TImageOverlay::Picture, picture);
     return true;
-}
-
-void TCaptureComponent::SetImageOverlay_Enabled(int index, bool value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.Enabled = value; });
-}
-
-void TCaptureComponent::SetImageOverlay_Transparent(int index, bool value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.Transparent = value; });
-}
-
-void TCaptureComponent::SetImageOverlay_AlphaBlend(int index, bool value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.AlphaBlend = value; });
-}
-
-void TCaptureComponent::SetImageOverlay_AlphaBlendValue(int index, int value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.AlphaBlendValue = std::clamp(value, 0, 255); });
-}
-
-void TCaptureComponent::SetImageOverlay_TransparentColorValue(int index, const QColor &value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.TransparentColorValue = value; });
-}
-
-void TCaptureComponent::SetImageOverlay_UseTransparentColor(int index, bool value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.UseTransparentColor = value; });
-}
-
-void TCaptureComponent::SetImageOverlay_Width(int index, int value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.Width = std::max(0, value); });
-}
-
-void TCaptureComponent::SetImageOverlay_Height(int index, int value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.Height = std::max(0, value); });
-}
-
-void TCaptureComponent::SetImageOverlay_VideoAlignment(int index, TVideoAlignment value)
-{
-    ChangeImage(index, [&](TImageOverlay &i) { i.VideoAlignment = value; });
 }
 
 void TCaptureComponent::SetImageOverlay_TargetDisplay(int index, int value)
 {
     if (value >= TargetDisplay_Min && value <= TargetDisplay_Max)
-        ChangeImage(index, [&](TImageOverlay &i) { i.TargetDisplay = value; });
+        SetImage(index, &TImageOverlay::TargetDisplay, value);
 }

@@ -19,6 +19,7 @@
 #include <QMargins>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -57,21 +58,21 @@ public:
 
     // --- standard panel properties
     QColor Color() const { return m_color; }
-    void SetColor(const QColor &value);
+    void SetColor(const QColor &value) { SetAndRepaint(m_color, value); }
     QColor FontColor() const { return m_fontColor; }
-    void SetFontColor(const QColor &value);
+    void SetFontColor(const QColor &value) { SetAndRepaint(m_fontColor, value); }
     QString Caption() const { return m_caption; }
-    void SetCaption(const QString &value);
+    void SetCaption(const QString &value) { SetAndRepaint(m_caption, value); }
     bool ShowCaption() const { return m_showCaption; }
-    void SetShowCaption(bool value);
+    void SetShowCaption(bool value) { SetAndRepaint(m_showCaption, value); }
     TAlign Align() const { return m_align; }
     void SetAlign(TAlign value) { m_align = value; }
     TBevelCut BevelOuter() const { return m_bevelOuter; }
-    void SetBevelOuter(TBevelCut value);
+    void SetBevelOuter(TBevelCut value) { SetAndRepaint(m_bevelOuter, value); }
     TBorderStyle BorderStyle() const { return m_borderStyle; }
-    void SetBorderStyle(TBorderStyle value);
+    void SetBorderStyle(TBorderStyle value) { SetAndRepaint(m_borderStyle, value); }
     int BorderWidth() const { return m_borderWidth; }
-    void SetBorderWidth(int value);
+    void SetBorderWidth(int value) { SetAndRepaint(m_borderWidth, std::max(0, value)); }
     QMargins Margins() const { return m_margins; }  // space kept around the control by its container
     void SetMargins(const QMargins &value) { m_margins = value; }
     bool AlignWithMargins() const { return m_alignWithMargins; }
@@ -80,12 +81,12 @@ public:
     TDragMode DragMode() const { return m_dragMode; }
 
     // --- display 0 (the only display; the index argument is accepted for any value and ignored)
-    void SetDisplayEmbedded(int display, bool value);
-    bool DisplayEmbedded(int display) const;
-    void SetDisplayAspectRatio(int display, TAspectRatio value);
-    TAspectRatio DisplayAspectRatio(int display) const;
-    void SetDisplayVisible(int display, bool value);
-    bool DisplayVisible(int display) const;
+    void SetDisplayEmbedded(int, bool value) { SetAndRepaint(m_displayEmbedded, value); }
+    bool DisplayEmbedded(int) const { return m_displayEmbedded; }
+    void SetDisplayAspectRatio(int, TAspectRatio value) { SetAndRepaint(m_aspectRatio, value); }
+    TAspectRatio DisplayAspectRatio(int) const { return m_aspectRatio; }
+    void SetDisplayVisible(int, bool value) { SetAndRepaint(m_displayVisible, value); }
+    bool DisplayVisible(int) const { return m_displayVisible; }
     void SetDisplayFullScreen(int display, bool value);
     bool GetDisplayFullScreen(int display) const;
 
@@ -129,28 +130,28 @@ public:
     void SetTextOverlay_Selector(int index);
     int TextOverlayCount() const { return int(m_overlays.Texts.size()); }
     bool TextOverlay_Enabled() const { return SelectedText().Enabled; }
-    void SetTextOverlay_Enabled(bool value);
+    void SetTextOverlay_Enabled(bool value) { SetText(&TTextOverlay::Enabled, value); }
     QString TextOverlay_String() const { return SelectedText().String; }
-    void SetTextOverlay_String(const QString &value);
+    void SetTextOverlay_String(const QString &value) { SetText(&TTextOverlay::String, value); }
     // The font object of the selected slot; changes made through it show from the next paint.
     TOverlayFont &TextOverlay_Font();
     const TOverlayFont &TextOverlay_Font() const { return SelectedText().Font; }
     TTextOverlayAlign TextOverlay_Align() const { return SelectedText().Align; }
-    void SetTextOverlay_Align(TTextOverlayAlign value);
-    void SetTextOverlay_Align(int index, TTextOverlayAlign value);
-    void SetTextOverlay_VideoAlignment(int index, TVideoAlignment value);
+    void SetTextOverlay_Align(TTextOverlayAlign value) { SetText(&TTextOverlay::Align, value); }
+    void SetTextOverlay_Align(int index, TTextOverlayAlign value) { SetText(&TTextOverlay::Align, value, index); }
+    void SetTextOverlay_VideoAlignment(int index, TVideoAlignment value) { SetText(&TTextOverlay::VideoAlignment, value, index); }
     int TextOverlay_Left() const { return SelectedText().Left; }
-    void SetTextOverlay_Left(int value);
+    void SetTextOverlay_Left(int value) { SetText(&TTextOverlay::Left, value); }
     int TextOverlay_Top() const { return SelectedText().Top; }
-    void SetTextOverlay_Top(int value);
+    void SetTextOverlay_Top(int value) { SetText(&TTextOverlay::Top, value); }
     bool TextOverlay_Shadow() const { return SelectedText().Shadow; }
-    void SetTextOverlay_Shadow(bool value);
+    void SetTextOverlay_Shadow(bool value) { SetText(&TTextOverlay::Shadow, value); }
     QColor TextOverlay_ShadowColor() const { return SelectedText().ShadowColor; }
-    void SetTextOverlay_ShadowColor(const QColor &value);
+    void SetTextOverlay_ShadowColor(const QColor &value) { SetText(&TTextOverlay::ShadowColor, value); }
     TCardinalDirection TextOverlay_ShadowDirection() const { return SelectedText().ShadowDirection; }
-    void SetTextOverlay_ShadowDirection(TCardinalDirection value);
+    void SetTextOverlay_ShadowDirection(TCardinalDirection value) { SetText(&TTextOverlay::ShadowDirection, value); }
     bool TextOverlay_HighResFont() const { return SelectedText().HighResFont; }
-    void SetTextOverlay_HighResFont(bool value);
+    void SetTextOverlay_HighResFont(bool value) { SetText(&TTextOverlay::HighResFont, value); }
     int TextOverlay_TargetDisplay() const { return SelectedText().TargetDisplay; }
     void SetTextOverlay_TargetDisplay(int value);  // -3..8; others are ignored
 
@@ -158,15 +159,15 @@ public:
     // Loads a picture file (PNG, JPEG, BMP) into the slot; false (slot unchanged) when it cannot be read.
     bool SetImageOverlayFromImageFile2(int index, const QString &fileName);
     int ImageOverlayCount() const { return int(m_overlays.Images.size()); }
-    void SetImageOverlay_Enabled(int index, bool value);
-    void SetImageOverlay_Transparent(int index, bool value);
-    void SetImageOverlay_AlphaBlend(int index, bool value);
-    void SetImageOverlay_AlphaBlendValue(int index, int value);  // 0..255
-    void SetImageOverlay_TransparentColorValue(int index, const QColor &value);
-    void SetImageOverlay_UseTransparentColor(int index, bool value);
-    void SetImageOverlay_Width(int index, int value);
-    void SetImageOverlay_Height(int index, int value);
-    void SetImageOverlay_VideoAlignment(int index, TVideoAlignment value);
+    void SetImageOverlay_Enabled(int index, bool value) { SetImage(index, &TImageOverlay::Enabled, value); }
+    void SetImageOverlay_Transparent(int index, bool value) { SetImage(index, &TImageOverlay::Transparent, value); }
+    void SetImageOverlay_AlphaBlend(int index, bool value) { SetImage(index, &TImageOverlay::AlphaBlend, value); }
+    void SetImageOverlay_AlphaBlendValue(int index, int value) { SetImage(index, &TImageOverlay::AlphaBlendValue, std::clamp(value, 0, 255)); }
+    void SetImageOverlay_TransparentColorValue(int index, const QColor &value) { SetImage(index, &TImageOverlay::TransparentColorValue, value); }
+    void SetImageOverlay_UseTransparentColor(int index, bool value) { SetImage(index, &TImageOverlay::UseTransparentColor, value); }
+    void SetImageOverlay_Width(int index, int value) { SetImage(index, &TImageOverlay::Width, std::max(0, value)); }
+    void SetImageOverlay_Height(int index, int value) { SetImage(index, &TImageOverlay::Height, std::max(0, value)); }
+    void SetImageOverlay_VideoAlignment(int index, TVideoAlignment value) { SetImage(index, &TImageOverlay::VideoAlignment, value); }
     void SetImageOverlay_TargetDisplay(int index, int value);  // -3..8; others are ignored
     const TOverlaySet &Overlays() const { return m_overlays; }
 
@@ -261,12 +262,34 @@ private:
     void RaiseMotionEvent(const TMotionEvent &event);
     bool Push(QByteArray jpeg, QImage picture, qint64 frameTime);
 
-    TTextOverlay &SelectedText();
-    const TTextOverlay &SelectedText() const;
+    template <typename T>
+    void SetAndRepaint(T &field, const T &value)
+    {
+        field = value;
+        Repaint();
+    }
+    TTextOverlay &SelectedText() { return m_overlays.Texts[size_t(m_textSelector)]; }
+    const TTextOverlay &SelectedText() const { return m_overlays.Texts[size_t(m_textSelector)]; }
     TTextOverlay *TextSlot(int index);
     TImageOverlay *ImageSlot(int index);
-    void ChangeText(const std::function<void(TTextOverlay &)> &change);
-    void ChangeImage(int index, const std::function<void(TImageOverlay &)> &change);
+    // Sets a field of the selected text slot, or of slot `index` (created when missing; out of range: no-op).
+    template <typename T>
+    void SetText(T TTextOverlay::*field, const T &value, int index = -1)
+    {
+        if (TTextOverlay *slot = index < 0 ? &SelectedText() : TextSlot(index)) {
+            slot->*field = value;
+            OverlaysChanged();
+        }
+    }
+    template <typename T>
+    void SetImage(int index, T TImageOverlay::*field, const T &value)
+    {
+        if (TImageOverlay *slot = ImageSlot(index)) {
+            slot->*field = value;
+            slot->Prepare();
+            OverlaysChanged();
+        }
+    }
     void OverlaysChanged();
     void PublishOverlays();
 

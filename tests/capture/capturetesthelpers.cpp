@@ -120,19 +120,38 @@ QString TCamSimProcess::Url(const QString &path) const
 
 bool TCamSimProcess::Control(const QByteArray &query) const
 {
+    return HttpGet(m_port, "/control?" + query).Status == 200;
+}
+
+THttpAnswer HttpGet(quint16 port, const QByteArray &target, int timeoutMs)
+{
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, m_port);
+    socket.connectToHost(QHostAddress::LocalHost, port);
     if (!socket.waitForConnected(2000))
-        return false;
-    socket.write("GET /control?" + query + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    QByteArray answer;
+        return {};
+    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray data;
     QElapsedTimer clock;
     clock.start();
-    while (!answer.contains("\r\n\r\n") && clock.elapsed() < 2000) {
-        socket.waitForReadyRead(100);
-        answer += socket.readAll();
+    qsizetype end = -1;
+    qint64 length = -1;
+    while (clock.elapsed() < timeoutMs && socket.state() == QAbstractSocket::ConnectedState) {
+        socket.waitForReadyRead(50);
+        data += socket.readAll();
+        end = data.indexOf("\r\n\r\n");
+        if (end >= 0 && length < 0) {
+            const QByteArray head = data.left(end).toLower();
+            const qsizetype at = head.indexOf("content-length:");
+            length = at < 0 ? -1 : head.mid(at + 15).split('\r').value(0).trimmed().toLongLong();
+        }
+        if (end >= 0 && length >= 0 && data.size() - end - 4 >= length)
+            break;
     }
-    return answer.startsWith("HTTP/1.1 200");
+    data += socket.readAll();
+    end = data.indexOf("\r\n\r\n");
+    if (end < 0)
+        return {};
+    return {data.mid(9, 3).toInt(), data.left(end), data.mid(end + 4)};
 }
 
 TFfmpegServer::TFfmpegServer(quint16 port) : m_port(port)

@@ -20,6 +20,16 @@ QImage SolidFrame(QSize size, const QColor &colour);
 // Pixels of `image` inside `area` that are close to `colour`.
 int CountPixels(const QImage &image, const QRect &area, const QColor &colour, int tolerance = 40);
 
+struct THttpAnswer
+{
+    int Status = 0;  // 0: no answer
+    QByteArray Head;
+    QByteArray Body;
+};
+// One GET on a fresh loopback connection; reads until the server closes, the announced length is in, or
+// the time is up.
+THttpAnswer HttpGet(quint16 port, const QByteArray &target, int timeoutMs = 2000);
+
 // ostrivo-camsim on a free loopback port.
 class TCamSimProcess
 {
