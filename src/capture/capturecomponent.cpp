@@ -284,23 +284,31 @@ void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
 {
     m_shown = frame.Image;  // m_drawn is ours alone again from here
     if (OnFrameBitmap) {
+        QImage canvas;  // outlives the painter, whatever the handler does
         QPainter painter;
         TFrameBitmapInfo info;
         info.BitmapWidth = frame.Image.width();
         info.BitmapHeight = frame.Image.height();
         info.m_open = [&]() -> QPainter * {
             if (!painter.isActive()) {
-                if (m_drawn.size() != frame.Image.size() || !m_drawn.isDetached())
-                    m_drawn = QImage(frame.Image.size(), QImage::Format_RGB32);
-                std::memcpy(m_drawn.bits(), frame.Image.constBits(), size_t(frame.Image.sizeInBytes()));
-                painter.begin(&m_drawn);
+                canvas = std::move(m_drawn);
+                if (canvas.size() != frame.Image.size() || !canvas.isDetached())
+                    canvas = QImage(frame.Image.size(), QImage::Format_RGB32);
+                std::memcpy(canvas.bits(), frame.Image.constBits(), size_t(frame.Image.sizeInBytes()));
+                painter.begin(&canvas);
             }
             return &painter;
         };
+        const quint64 session = m_session;
+        QPointer<TCaptureComponent> self(this);
         OnFrameBitmap(this, TFrameInfo{frame.Number, frame.Time}, info);
-        if (painter.isActive()) {
+        if (painter.isActive())
             painter.end();
-            m_shown = m_drawn;
+        if (!self || m_session != session)
+            return;  // the handler freed the component or stopped the picture
+        if (!canvas.isNull()) {
+            m_drawn = canvas;
+            m_shown = canvas;
         }
     }
     m_hasPicture = true;

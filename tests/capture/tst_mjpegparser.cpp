@@ -74,13 +74,14 @@ private slots:
         }
     }
 
-    // The real stream of ffmpeg's server split at every possible read size gives the same pictures.
+    // The real stream of ffmpeg's server split at every read size up to more than a whole part (its parts
+    // are at most about 21 kB), then in growing steps up to the whole body, gives the same pictures.
     void ffmpegBodyInChunksOfEverySize()
     {
         QList<qsizetype> sizes;
-        for (qsizetype n = 1; n <= 3000; ++n)
+        for (qsizetype n = 1; n <= 24 * 1024; ++n)
             sizes.append(n);
-        for (qsizetype n = 3001; n <= m_ffmpeg.size(); n = n * 21 / 20 + 7)
+        for (qsizetype n = 24 * 1024 + 1; n <= m_ffmpeg.size(); n = n * 21 / 20 + 7)
             sizes.append(n);
         sizes.append(m_ffmpeg.size());
         for (qsizetype chunk : sizes) {
