@@ -1,0 +1,508 @@
+#include "capture/capturecomponent.h"
+
+#include "capture/fullscreenwindow.h"
+
+#include <QMouseEvent>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QPointer>
+#include <QThread>
+
+#include <cstring>
+
+TCaptureComponent::TCaptureComponent(QWidget *parent)
+    : QWidget(parent), m_detector(std::make_unique<TMotionDetector>()),
+      m_shared(std::make_shared<TCaptureShared>()), m_color(palette().color(QPalette::Window))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_overlays.Texts.resize(1);
+    m_shared->Detector = m_detector.get();
+    // These run on the capture thread: they only post work to this object's (the UI) thread.
+    m_shared->NotifyFrames = [this] {
+        QMetaObject::invokeMethod(this, &TCaptureComponent::TakeFrames, Qt::QueuedConnection);
+    };
+    m_shared->NotifyEnded = [this](quint64 session, TSourceEnd end, QString realm, QString server) {
+        QMetaObject::invokeMethod(
+            this, [this, session, end, realm, server] { SourceEnded(session, end, realm, server); },
+            Qt::QueuedConnection);
+    };
+    m_shared->NotifyLog = [this](QString text) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                if (OnLog)
+                    OnLog(this, text);
+            },
+            Qt::QueuedConnection);
+    };
+    m_detector->OnLog = m_shared->NotifyLog;
+}
+
+TCaptureComponent::~TCaptureComponent()
+{
+    // Set the flag, wake the thread, join it. The capture thread never waits for this thread, so the join
+    // ends as soon as the frame in hand (if any) is through; the engine is deleted on its own thread.
+    m_shared->Stopping = true;
+    if (m_thread) {
+        m_thread->quit();
+        m_thread->wait();
+        delete m_thread;
+    }
+    m_fullScreen.reset();
+}
+
+void TCaptureComponent::EnsureEngine()
+{
+    if (m_thread)
+        return;
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("capture"));
+    m_engine = new TCaptureEngine(m_shared);
+    m_engine->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_engine, &QObject::deleteLater);
+    m_thread->start();
+}
+
+// ---------------------------------------------------------------------------------------------- source
+
+void TCaptureComponent::SetVideoSource(TVideoSource value)
+{
+    if (value == m_settings.Source)
+        return;
+    m_settings.Source = value;
+    SourceSettingsChanged();
+}
+
+void TCaptureComponent::SetIPCameraURL(const QString &value)
+{
+    if (value == m_settings.IPCameraURL)
+        return;
+    m_settings.IPCameraURL = value;
+    SourceSettingsChanged();
+}
+
+void TCaptureComponent::SetIPCameraSetting(TIPCameraSetting setting, int value)
+{
+    int &target = setting == ips_ConnectionTimeout ? m_settings.ConnectionTimeoutMs : m_settings.ReceiveTimeoutMs;
+    if (target == value)
+        return;
+    target = value;
+    SourceSettingsChanged();
+}
+
+int TCaptureComponent::IPCameraSetting(TIPCameraSetting setting) const
+{
+    return setting == ips_ConnectionTimeout ? m_settings.ConnectionTimeoutMs : m_settings.ReceiveTimeoutMs;
+}
+
+void TCaptureComponent::SetAuthentication(TAuthenticationType type, const QString &userName, const QString &password)
+{
+    if (type != at_IPCamera || (userName == m_settings.UserName && password == m_settings.Password))
+        return;
+    m_settings.UserName = userName;
+    m_settings.Password = password;
+    SourceSettingsChanged();
+}
+
+// --------------------------------------------------------------------------------------------- running
+
+void TCaptureComponent::StartPreview()
+{
+    if (m_state != cs_Down && !m_sourceChanged)
+        return;
+    if (m_settings.Source == vs_IPCamera && m_settings.IPCameraURL.trimmed().isEmpty()) {
+        StopPreview();  // nothing to open
+        return;
+    }
+    EnsureEngine();
+    m_sourceChanged = false;
+    {
+        QMutexLocker lock(&m_shared->Mutex);
+        m_session = ++m_shared->Session;
+        m_shared->HasNewFrame = false;
+        m_shared->Motion.clear();
+    }
+    m_state = cs_Preview;
+    m_hasPicture = false;
+    m_shown = QImage();
+    QMetaObject::invokeMethod(
+        m_engine, [engine = m_engine, session = m_session, settings = m_settings] { engine->Start(session, settings); },
+        Qt::QueuedConnection);
+    Repaint();
+}
+
+void TCaptureComponent::StopPreview()
+{
+    {
+        QMutexLocker lock(&m_shared->Mutex);
+        m_session = ++m_shared->Session;  // nothing of an earlier start is shown or raised any more
+        m_shared->HasNewFrame = false;
+        m_shared->Motion.clear();
+        m_shared->Pushed.clear();
+    }
+    if (m_engine)
+        QMetaObject::invokeMethod(m_engine, [engine = m_engine] { engine->Stop(); }, Qt::QueuedConnection);
+    GoDown();
+}
+
+void TCaptureComponent::Stop()
+{
+    StopPreview();
+}
+
+void TCaptureComponent::GoDown()
+{
+    m_state = cs_Down;
+    m_hasPicture = false;
+    m_shown = QImage();
+    Repaint();
+}
+
+void TCaptureComponent::SourceEnded(quint64 session, TSourceEnd end, const QString &realm, const QString &server)
+{
+    if (session != m_session || m_state == cs_Down)
+        return;
+    {
+        QMutexLocker lock(&m_shared->Mutex);
+        m_session = ++m_shared->Session;
+        m_shared->HasNewFrame = false;
+        m_shared->Motion.clear();
+    }
+    GoDown();
+    if (end == TSourceEnd::AuthenticationNeeded) {
+        if (OnAuthenticationNeeded) {
+            QString userName = m_settings.UserName;
+            QString password = m_settings.Password;
+            OnAuthenticationNeeded(this, at_IPCamera, realm, server, userName, password);
+        }
+    } else if (end == TSourceEnd::Lost) {
+        if (OnDeviceLost)
+            OnDeviceLost(this);
+    }
+}
+
+bool TCaptureComponent::PushFrame(const QImage &picture, qint64 frameTime)
+{
+    return !picture.isNull() && Push({}, picture, frameTime);
+}
+
+bool TCaptureComponent::PushJPEG(const QByteArray &jpeg, qint64 frameTime)
+{
+    // Empty bytes would read as a pushed picture; they are a corrupt frame, dropped here.
+    return !jpeg.isEmpty() && Push(jpeg, {}, frameTime);
+}
+
+bool TCaptureComponent::Push(QByteArray jpeg, QImage picture, qint64 frameTime)
+{
+    if (m_state == cs_Down || m_settings.Source != vs_JPEGsOrBitmaps || !m_engine)
+        return false;
+    {
+        QMutexLocker lock(&m_shared->Mutex);
+        if (int(m_shared->Pushed.size()) >= TCaptureShared::MaxPendingPushes)
+            return false;
+        m_shared->Pushed.push_back({m_session, std::move(jpeg), std::move(picture), frameTime});
+        if (m_shared->PushPosted)
+            return true;
+        m_shared->PushPosted = true;
+    }
+    QMetaObject::invokeMethod(m_engine, [engine = m_engine] { engine->ProcessPushed(); }, Qt::QueuedConnection);
+    return true;
+}
+
+TVideoFrame TCaptureComponent::LatestFrame() const
+{
+    QMutexLocker lock(&m_shared->Mutex);
+    return m_shared->Latest;
+}
+
+void TCaptureComponent::AddFrameSink(const std::shared_ptr<TFrameSink> &sink)
+{
+    QMutexLocker lock(&m_shared->Mutex);
+    m_shared->Sinks.push_back(sink);
+    ++m_shared->SinksVersion;
+}
+
+void TCaptureComponent::RemoveFrameSink(const std::shared_ptr<TFrameSink> &sink)
+{
+    QMutexLocker lock(&m_shared->Mutex);
+    std::erase(m_shared->Sinks, sink);
+    ++m_shared->SinksVersion;
+}
+
+void TCaptureComponent::SetMotionDetector_Enabled(bool value)
+{
+    m_detector->SetMotionDetector_Enabled(value);
+    m_shared->MotionEnabled = value;
+}
+
+// ---------------------------------------------------------------------------------- frames on the UI
+
+void TCaptureComponent::TakeFrames()
+{
+    std::deque<TMotionEvent> motion;
+    TVideoFrame frame;
+    bool hasFrame = false;
+    {
+        QMutexLocker lock(&m_shared->Mutex);
+        motion.swap(m_shared->Motion);
+        hasFrame = m_shared->HasNewFrame;
+        if (hasFrame)
+            frame = m_shared->Latest;
+        m_shared->HasNewFrame = false;
+        m_shared->NotifyPosted = false;
+    }
+    const quint64 session = m_session;
+    QPointer<TCaptureComponent> self(this);
+    m_inMotionEvents = true;
+    for (const TMotionEvent &event : motion) {
+        RaiseMotionEvent(event);
+        if (!self)
+            return;  // a handler freed the component
+        if (m_session != session)
+            break;   // a handler stopped or restarted the picture
+    }
+    m_inMotionEvents = false;
+    if (hasFrame && m_session == session && m_state != cs_Down)
+        ShowFrame(frame);
+}
+
+void TCaptureComponent::RaiseMotionEvent(const TMotionEvent &event)
+{
+    bool captureFrame = false;
+    if (event.Detected) {
+        if (OnMotionDetected)
+            OnMotionDetected(this, event.GlobalMotionRatio, event.MaxMotionCellX, event.MaxMotionCellY, nullptr,
+                             event.FrameNumber, event.FrameTime, 0, captureFrame);
+    } else if (OnMotionNotDetected) {
+        OnMotionNotDetected(this, nullptr, event.FrameNumber, event.FrameTime, 0, captureFrame);
+    }
+    if (captureFrame && CaptureFrameRequested)
+        CaptureFrameRequested(LatestFrame());
+}
+
+void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
+{
+    m_shown = frame.Image;  // m_drawn is ours alone again from here
+    if (OnFrameBitmap) {
+        QImage canvas;  // outlives the painter, whatever the handler does
+        QPainter painter;
+        TFrameBitmapInfo info;
+        info.BitmapWidth = frame.Image.width();
+        info.BitmapHeight = frame.Image.height();
+        info.m_open = [&]() -> QPainter * {
+            if (!painter.isActive()) {
+                canvas = std::move(m_drawn);
+                if (canvas.size() != frame.Image.size() || !canvas.isDetached())
+                    canvas = QImage(frame.Image.size(), QImage::Format_RGB32);
+                std::memcpy(canvas.bits(), frame.Image.constBits(), size_t(frame.Image.sizeInBytes()));
+                painter.begin(&canvas);
+            }
+            return &painter;
+        };
+        const quint64 session = m_session;
+        QPointer<TCaptureComponent> self(this);
+        OnFrameBitmap(this, TFrameInfo{frame.Number, frame.Time}, info);
+        if (painter.isActive())
+            painter.end();
+        if (!self || m_session != session)
+            return;  // the handler freed the component or stopped the picture
+        if (!canvas.isNull()) {
+            m_drawn = canvas;
+            m_shown = canvas;
+        }
+    }
+    m_hasPicture = true;
+    Repaint();
+}
+
+// ------------------------------------------------------------------------------------------- display
+
+void TCaptureComponent::SetDisplayFullScreen(int, bool value)
+{
+    if (!value) {
+        if (m_fullScreen)
+            m_fullScreen->close();
+        return;
+    }
+    if (!m_fullScreen) {
+        m_fullScreen = std::make_unique<TFullScreenWindow>(
+            [this](QPainter &painter, const QRect &area) {
+                if (m_hasPicture && !m_shown.isNull())
+                    PaintPicture(painter, area);
+            },
+            [this] { update(); });
+        m_fullScreen->setWindowTitle(windowTitle());
+    }
+    m_fullScreen->showFullScreen();
+    m_fullScreen->raise();
+    m_fullScreen->activateWindow();
+    m_fullScreen->setFocus();
+}
+
+bool TCaptureComponent::GetDisplayFullScreen(int) const
+{
+    return m_fullScreen && m_fullScreen->isVisible();
+}
+
+void TCaptureComponent::Repaint()
+{
+    update();
+    if (m_fullScreen && m_fullScreen->isVisible())
+        m_fullScreen->update();
+}
+
+QRect TCaptureComponent::ContentRect() const
+{
+    int inset = m_borderWidth;
+    if (m_bevelOuter != bvNone)
+        ++inset;
+    if (m_borderStyle == bsSingle)
+        ++inset;
+    return rect().adjusted(inset, inset, -inset, -inset);
+}
+
+void TCaptureComponent::PaintPicture(QPainter &painter, const QRect &area) const
+{
+    const QSize source = m_shown.size();
+    QSize size = area.size();
+    if (m_aspectRatio == ar_Box)
+        size = source.scaled(area.size(), Qt::KeepAspectRatio);
+    else if (m_aspectRatio == ar_PanScan)
+        size = source.scaled(area.size(), Qt::KeepAspectRatioByExpanding);
+    else if (m_aspectRatio == ar_NoResize)
+        size = source;
+    QRect target(QPoint(0, 0), size);
+    target.moveCenter(area.center());
+    painter.save();
+    painter.setClipRect(area);
+    if (target != area)
+        painter.fillRect(area, Qt::black);
+    painter.drawImage(target, m_shown);
+    painter.restore();
+    m_overlays.Draw(painter, target.intersected(area), TOverlayLayer::LiveView);
+}
+
+void TCaptureComponent::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_color);
+    const QRect content = ContentRect();
+    if (m_hasPicture && m_displayVisible && m_displayEmbedded && !m_shown.isNull()) {
+        PaintPicture(painter, content);
+    } else {
+        if (m_showCaption && !m_caption.isEmpty()) {
+            painter.setPen(m_fontColor);
+            painter.setFont(font());
+            painter.drawText(content, Qt::AlignCenter, m_caption);
+        }
+        if (!m_hasPicture)
+            m_overlays.Draw(painter, content, TOverlayLayer::Down);
+    }
+
+    QRect edge = rect().adjusted(0, 0, -1, -1);
+    if (m_bevelOuter == bvRaised || m_bevelOuter == bvLowered) {
+        const QColor light = palette().color(QPalette::Light);
+        const QColor dark = palette().color(QPalette::Dark);
+        const bool raised = m_bevelOuter == bvRaised;
+        painter.setPen(raised ? light : dark);
+        painter.drawLine(edge.topLeft(), edge.topRight());
+        painter.drawLine(edge.topLeft(), edge.bottomLeft());
+        painter.setPen(raised ? dark : light);
+        painter.drawLine(edge.bottomLeft(), edge.bottomRight());
+        painter.drawLine(edge.topRight(), edge.bottomRight());
+    }
+    if (m_bevelOuter != bvNone)
+        edge.adjust(1, 1, -1, -1);
+    if (m_borderStyle == bsSingle) {
+        painter.setPen(Qt::black);
+        painter.drawRect(edge);
+    }
+}
+
+void TCaptureComponent::mousePressEvent(QMouseEvent *event)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, 0, event->button(), event->modifiers(), event->position().toPoint().x(),
+                    event->position().toPoint().y());
+}
+
+void TCaptureComponent::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, 0, event->button(), event->modifiers(), event->position().toPoint().x(),
+                  event->position().toPoint().y());
+}
+
+// ------------------------------------------------------------------------------------------- overlays
+
+TTextOverlay *TCaptureComponent::TextSlot(int index)
+{
+    if (index < 0 || index >= MaxOverlays)
+        return nullptr;
+    if (int(m_overlays.Texts.size()) <= index)
+        m_overlays.Texts.resize(size_t(index) + 1);
+    return &m_overlays.Texts[size_t(index)];
+}
+
+TImageOverlay *TCaptureComponent::ImageSlot(int index)
+{
+    if (index < 0 || index >= MaxOverlays)
+        return nullptr;
+    if (int(m_overlays.Images.size()) <= index)
+        m_overlays.Images.resize(size_t(index) + 1);
+    return &m_overlays.Images[size_t(index)];
+}
+
+void TCaptureComponent::SetTextOverlay_Selector(int index)
+{
+    if (TextSlot(index))
+        m_textSelector = index;
+}
+
+void TCaptureComponent::OverlaysChanged()
+{
+    Repaint();
+    // Published once control is back in the event loop, so that changes made through the reference of
+    // TextOverlay_Font() are included.
+    if (m_overlaysPublishPending)
+        return;
+    m_overlaysPublishPending = true;
+    QMetaObject::invokeMethod(this, [this] { PublishOverlays(); }, Qt::QueuedConnection);
+}
+
+void TCaptureComponent::PublishOverlays()
+{
+    m_overlaysPublishPending = false;
+    std::shared_ptr<const TOverlaySet> frameOverlays;
+    if (m_overlays.HasEnabled(TOverlayLayer::Frames))
+        frameOverlays = std::make_shared<const TOverlaySet>(m_overlays);
+    QMutexLocker lock(&m_shared->Mutex);
+    m_shared->FrameOverlays = std::move(frameOverlays);
+}
+
+TOverlayFont &TCaptureComponent::TextOverlay_Font()
+{
+    OverlaysChanged();
+    return SelectedText().Font;
+}
+
+void TCaptureComponent::SetTextOverlay_TargetDisplay(int value)
+{
+    if (value >= TargetDisplay_Min && value <= TargetDisplay_Max)
+        SetText(&TTextOverlay::TargetDisplay, value);
+}
+
+bool TCaptureComponent::SetImageOverlayFromImageFile2(int index, const QString &fileName)
+{
+    const QImage picture(fileName);
+    if (picture.isNull() || !ImageSlot(index))
+        return false;
+    SetImage(index, &TImageOverlay::Picture, picture);
+    return true;
+}
+
+void TCaptureComponent::SetImageOverlay_TargetDisplay(int index, int value)
+{
+    if (value >= TargetDisplay_Min && value <= TargetDisplay_Max)
+        SetImage(index, &TImageOverlay::TargetDisplay, value);
+}

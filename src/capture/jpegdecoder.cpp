@@ -1,0 +1,109 @@
+#include "capture/jpegdecoder.h"
+
+#include <turbojpeg.h>
+
+#include <algorithm>
+
+QImage TFramePool::Take(QSize size)
+{
+    for (auto it = m_images.begin(); it != m_images.end(); ++it) {
+        if (it->size() == size && it->isDetached()) {
+            // Only the pool holds it: move it out so that writing into it does not copy it.
+            QImage image = std::move(*it);
+            m_images.erase(it);
+            return image;
+        }
+    }
+    return QImage(size, QImage::Format_RGB32);
+}
+
+void TFramePool::Give(const QImage &image)
+{
+    if (image.isNull())
+        return;
+    m_images.push_back(image);
+    if (int(m_images.size()) <= m_capacity)
+        return;
+    // Too many: forget a buffer of another size first, else the oldest.
+    auto victim = std::find_if(m_images.begin(), m_images.end(),
+                               [&](const QImage &i) { return i.size() != image.size(); });
+    m_images.erase(victim != m_images.end() ? victim : m_images.begin());
+}
+
+namespace {
+
+// Every whole JPEG ends with the EOI marker FF D9, possibly followed by a little padding. Inside the
+// entropy-coded data an FF byte is always followed by 00 or a restart marker, so FF D9 near the end is
+// the end marker.
+bool HasEndMarker(QByteArrayView jpeg)
+{
+    const qsizetype from = std::max<qsizetype>(0, jpeg.size() - 64);
+    for (qsizetype i = jpeg.size() - 2; i >= from; --i) {
+        if (uchar(jpeg[i]) == 0xFF && uchar(jpeg[i + 1]) == 0xD9)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TJpegDecoder::TJpegDecoder() : m_handle(tjInitDecompress()) {}
+
+TJpegDecoder::~TJpegDecoder()
+{
+    if (m_handle)
+        tjDestroy(m_handle);
+}
+
+// After an error TurboJPEG leaves the decompressor half-way through the broken picture, and every later
+// picture fails with it ("SOS before SOF"): start again with a fresh one.
+void TJpegDecoder::Renew()
+{
+    if (m_handle)
+        tjDestroy(m_handle);
+    m_handle = tjInitDecompress();
+}
+
+bool TJpegDecoder::Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out)
+{
+    if (!m_handle) {
+        m_error = QStringLiteral("no JPEG decoder");
+        return false;
+    }
+    if (jpeg.size() < 4 || uchar(jpeg[0]) != 0xFF || uchar(jpeg[1]) != 0xD8) {
+        m_error = QStringLiteral("not a JPEG picture");
+        return false;
+    }
+    if (!HasEndMarker(jpeg)) {
+        m_error = QStringLiteral("truncated JPEG picture");
+        return false;
+    }
+    const auto *data = reinterpret_cast<const unsigned char *>(jpeg.data());
+    const auto size = static_cast<unsigned long>(jpeg.size());
+    int width = 0, height = 0, subsamp = 0, colorspace = 0;
+    if (tjDecompressHeader3(m_handle, data, size, &width, &height, &subsamp, &colorspace) != 0) {
+        m_error = QString::fromUtf8(tjGetErrorStr2(m_handle));
+        Renew();
+        return false;
+    }
+    if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide || qint64(width) * height > MaxPixels) {
+        m_error = QStringLiteral("unsupported picture size %1 x %2").arg(width).arg(height);
+        return false;
+    }
+    QImage image = pool.Take(QSize(width, height));
+    if (image.isNull()) {
+        m_error = QStringLiteral("out of memory");
+        return false;
+    }
+    if (tjDecompress2(m_handle, data, size, image.bits(), width, int(image.bytesPerLine()), height, TJPF_BGRX,
+                      TJFLAG_LIMITSCANS) != 0
+        && tjGetErrorCode(m_handle) == TJERR_FATAL) {
+        m_error = QString::fromUtf8(tjGetErrorStr2(m_handle));
+        Renew();
+        pool.Give(image);
+        return false;
+    }
+    pool.Give(image);
+    out = std::move(image);
+    return true;
+}

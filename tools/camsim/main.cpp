@@ -1,0 +1,74 @@
+// ostrivo-camsim: a simulated network camera for tests, demonstrations and trying Ostrivo without one.
+#include "camserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ostrivo-camsim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated HTTP camera: /video.mjpg (MJPEG stream), /snapshot.jpg (JPEG picture),\n"
+        "/control?motion=on|off and /control?fault=none|hang|drop|corrupt."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("TCP port (0: any free port)."),
+                                  QStringLiteral("N"), QStringLiteral("8081"));
+    const QCommandLineOption bind(QStringLiteral("bind"), QStringLiteral("Address to listen on."),
+                                  QStringLiteral("address"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size."), QStringLiteral("WxH"),
+                                  QStringLiteral("640x480"));
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Frames per second of the stream."),
+                                 QStringLiteral("F"), QStringLiteral("10"));
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name required."), QStringLiteral("U"));
+    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password required."),
+                                      QStringLiteral("P"));
+    const QCommandLineOption auth(QStringLiteral("auth"), QStringLiteral("basic or digest (default basic)."),
+                                  QStringLiteral("basic|digest"), QStringLiteral("basic"));
+    const QCommandLineOption motion(QStringLiteral("motion"), QStringLiteral("Start with a moving scene."));
+    parser.addOptions({port, bind, size, fps, user, password, auth, motion});
+    parser.process(app);
+
+    const auto fail = [](const QString &text) {
+        std::fprintf(stderr, "ostrivo-camsim: %s\n", qPrintable(text));
+        return 2;
+    };
+    TCamServerOptions options;
+    bool ok = false;
+    const uint portValue = parser.value(port).toUInt(&ok);
+    if (!ok || portValue > 65535)
+        return fail(QStringLiteral("bad port"));
+    options.Port = quint16(portValue);
+    if (!options.Bind.setAddress(parser.value(bind)))
+        return fail(QStringLiteral("bad bind address"));
+    const QStringList wh = parser.value(size).split(QLatin1Char('x'));
+    const int w = wh.value(0).toInt();
+    const int h = wh.value(1).toInt();
+    if (wh.size() != 2 || w < 16 || h < 16 || w > 8192 || h > 8192)
+        return fail(QStringLiteral("bad size, use WxH between 16x16 and 8192x8192"));
+    options.Size = QSize(w, h);
+    options.Fps = parser.value(fps).toDouble(&ok);
+    if (!ok || options.Fps <= 0 || options.Fps > 120)
+        return fail(QStringLiteral("bad fps, use 0 < F <= 120"));
+    options.User = parser.value(user);
+    options.Password = parser.value(password);
+    const QString authValue = parser.value(auth).toLower();
+    if (authValue != QLatin1String("basic") && authValue != QLatin1String("digest"))
+        return fail(QStringLiteral("bad auth, use basic or digest"));
+    options.Digest = authValue == QLatin1String("digest");
+
+    TCamServer server(options);
+    QString error;
+    if (!server.Listen(&error))
+        return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(options.Bind.toString()).arg(options.Port).arg(error));
+    if (parser.isSet(motion))
+        server.SetMotion(true);
+    std::printf("ostrivo-camsim listening on http://%s:%u/video.mjpg\n", qPrintable(options.Bind.toString()),
+                unsigned(server.Port()));
+    std::fflush(stdout);
+    return app.exec();
+}
