@@ -323,6 +323,11 @@ bool TAviRecorder::TImpl::Place(const TVideoFrame &frame)
 {
     const double slotTicks = av_q2d(timeBase) * TicksPerSecond;
     qint64 slot = std::llround(double(frame.Time - origin) / slotTicks);
+    if (havePicture && double(nextSlot - slot) * slotTicks > TicksPerSecond) {
+        // The source's clock went back (it restarted): go on from here.
+        origin = frame.Time - qint64(double(nextSlot) * slotTicks);
+        slot = nextSlot;
+    }
     if (slot < nextSlot && havePicture)
         return true; // this slot already shows a picture
     slot = qMax(slot, nextSlot);
@@ -374,6 +379,7 @@ bool TAviRecorder::Open(const QString &fileName, const TAviRecorderOptions &opti
     d->lastError.clear();
     d->failed = false;
     d->nextSlot = 0;
+    d->timeBase = AVRational{0, 1};
     if (options.Compress && (options.CompressorIndex < 0 || options.CompressorIndex >= AviCompressorNames().size()))
         return d->Fail(QStringLiteral("the video compressor is not installed"));
     const QByteArray path = QFile::encodeName(fileName);
@@ -442,7 +448,7 @@ QString TAviRecorder::FileName() const
 
 double TAviRecorder::FrameRate() const
 {
-    return d->stream ? av_q2d(av_inv_q(d->timeBase)) : 0;
+    return d->timeBase.num > 0 ? av_q2d(av_inv_q(d->timeBase)) : 0;
 }
 
 qint64 TAviRecorder::FramesWritten() const

@@ -76,7 +76,8 @@ public:
 
     bool IsOpen() const;
     QString FileName() const;
-    // The file's frame rate (0 until it is chosen) and the frames (slots) written so far.
+    // The file's frame rate (0 until it is chosen) and the frames (slots) written so far; both stay
+    // readable after Close until the next Open.
     double FrameRate() const;
     qint64 FramesWritten() const;
     QString LastError() const;

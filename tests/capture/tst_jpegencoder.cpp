@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"snap.jpg"});
     }
 
-    void qualityIsAppliedAndClamped()
+    void qualityIsAppliedAndBufferGrows()
     {
         QImage noisy(320, 240, QImage::Format_RGB32);
         for (int y = 0; y < noisy.height(); ++y)
@@ -75,8 +75,6 @@ private slots:
         QVERIFY(encoder.Encode(noisy, 100));
         const qsizetype high = encoder.Data().size();
         QVERIFY(low * 3 < high);
-        QVERIFY(encoder.Encode(noisy, -5)); // taken as 10
-        QCOMPARE(encoder.Data().size(), low);
         // The buffer is reused for a larger frame after a smaller one.
         QVERIFY(encoder.Encode(noisy.scaled(1280, 960), 100));
         QVERIFY(encoder.Data().size() > high);

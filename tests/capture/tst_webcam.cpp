@@ -21,12 +21,9 @@ QVideoFrame PackedFrame(QVideoFrameFormat::PixelFormat format, const char order[
     for (int y = 0; y < 2; ++y) {
         uchar *line = frame.bits(0) + y * frame.bytesPerLine(0);
         for (int x = 0; x < 4; ++x)
-            for (int c = 0; c < 4; ++c) {
-                const char channel = order[c];
-                const bool top = y == 0;
-                line[x * 4 + c] = channel == 'R' ? (top ? 255 : 0) : channel == 'B' ? (top ? 0 : 255)
-                                                                    : channel == 'G' ? 0 : 255;
-            }
+            for (int c = 0; c < 4; ++c) // red on top, blue below, green 0, X 255
+                line[x * 4 + c] = order[c] == 'R' ? (y == 0 ? 255 : 0) : order[c] == 'B' ? (y == 0 ? 0 : 255)
+                                                                        : order[c] == 'G' ? 0 : 255;
     }
     frame.unmap();
     return frame;
@@ -45,12 +42,6 @@ QVideoFrame RedYuvFrame()
     return frame;
 }
 
-bool Near(QRgb actual, QRgb expected, int tolerance)
-{
-    return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
-}
-
 } // namespace
 
 class TestWebcam : public QObject
@@ -61,9 +52,7 @@ private slots:
     {
         QTest::addColumn<QVideoFrame>("source");
         QTest::newRow("BGRX") << PackedFrame(QVideoFrameFormat::Format_BGRX8888, "BGRX");
-        QTest::newRow("BGRA") << PackedFrame(QVideoFrameFormat::Format_BGRA8888, "BGRA");
         QTest::newRow("RGBX") << PackedFrame(QVideoFrameFormat::Format_RGBX8888, "RGBX");
-        QTest::newRow("XBGR") << PackedFrame(QVideoFrameFormat::Format_XBGR8888, "XBGR");
     }
 
     void picturesBecomeRgb32Frames()
@@ -90,7 +79,8 @@ private slots:
         QVERIFY(ConvertVideoFrame(RedYuvFrame(), frame));
         QCOMPARE(frame.Image.format(), QImage::Format_RGB32);
         QCOMPARE(frame.Image.size(), QSize(16, 8));
-        QVERIFY(Near(frame.Image.pixel(5, 5), qRgb(255, 0, 0), 30));
+        const QRgb pixel = frame.Image.pixel(5, 5);
+        QVERIFY(qRed(pixel) > 220 && qGreen(pixel) < 30 && qBlue(pixel) < 30);
         QVERIFY(!ConvertVideoFrame(QVideoFrame(), frame));
     }
 
@@ -138,22 +128,6 @@ private slots:
         const int stopped = frames.loadRelaxed();
         QTest::qWait(300);
         QCOMPARE(frames.loadRelaxed(), stopped);
-    }
-
-    void deviceListChanges()
-    {
-        using D = TMediaDeviceWatcher::TDevice;
-        const QList<D> before{{"a", "Cam A"}, {"b", "Cam B"}, {"c", "Cam C"}};
-        const QList<D> after{{"a", "Cam A"}, {"c", "Cam C"}, {"d", "Cam D"}};
-        const auto changes = TMediaDeviceWatcher::Changes(before, after);
-        QCOMPARE(changes.size(), 2);
-        QVERIFY(!changes[0].IsArrival);
-        QCOMPARE(changes[0].Name, "Cam B");
-        QCOMPARE(changes[0].Index, 1);
-        QVERIFY(changes[1].IsArrival);
-        QCOMPARE(changes[1].Name, "Cam D");
-        QCOMPARE(changes[1].Index, 2);
-        QVERIFY(TMediaDeviceWatcher::Changes(after, after).isEmpty());
     }
 };
 
