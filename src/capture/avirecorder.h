@@ -1,7 +1,7 @@
 #pragma once
 // AVI recording of captured frames with libavformat.
 //
-// Two modes: compressed with the MPEG-4 Part 2 encoder under the codec tag XVID (the compressor named
+// Two modes: compressed with FFmpeg's mpeg4 (MPEG-4 Visual) encoder under the codec tag XVID (the compressor named
 // "Xvid MPEG-4 Codec"), at the quantiser that the per-user encoder quality gives; or uncompressed 24-bit
 // BGR bitmaps, stored bottom-up as classic players expect.
 //
