@@ -1,0 +1,180 @@
+// The IP camera catalogue shipped beside the program (data/ipcamdata.xml), read line by line with the
+// catalogue rules, and checked for entries that the reader would silently drop or mangle.
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+#include "datafiles.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kManufacturer = QStringLiteral("<Manufacturer name=\"");
+const QString kModel = QStringLiteral("<url version=\"");
+const QString kJpeg = QStringLiteral("Source=\"JPEG\"");
+const QString kMjpeg = QStringLiteral("Source=\"MJPEG\"");
+const QString kTemplate = QStringLiteral("url=\"");
+const QString kEnd = QStringLiteral("</Manufacturer>");
+
+struct TIPCam {
+    QString Brand;
+    QStringList Models;
+    QStringList URLs;
+};
+
+// The value after the first occurrence of marker, up to the next double quote; empty when the marker
+// is missing or the value is not closed.
+QString ValueAfter(const QString &line, const QString &marker, bool *closed = nullptr)
+{
+    const qsizetype at = line.indexOf(marker);
+    if (closed)
+        *closed = false;
+    if (at < 0)
+        return {};
+    const qsizetype from = at + marker.size();
+    const qsizetype quote = line.indexOf(u'"', from);
+    if (quote < 0)
+        return {};
+    if (closed)
+        *closed = true;
+    return line.mid(from, quote - from);
+}
+
+QList<TIPCam> ReadCatalogue(const QStringList &lines)
+{
+    QList<TIPCam> list;
+    for (const QString &line : lines) {
+        if (line.contains(kManufacturer)) {
+            const QString brand = ValueAfter(line, kManufacturer);
+            if (!brand.isEmpty())
+                list.append({brand, {}, {}});
+        }
+        if (line.contains(kModel) && !list.isEmpty()) {
+            const QString model = ValueAfter(line, kModel);
+            TIPCam &current = list.last();
+            if (!model.isEmpty() && !current.Models.contains(model, Qt::CaseInsensitive)
+                && (line.contains(kJpeg) || line.contains(kMjpeg))) {
+                current.Models.append(model);
+                current.URLs.append(ValueAfter(line, kTemplate));
+            }
+        }
+        if (line.contains(kEnd) && !list.isEmpty() && list.last().Models.isEmpty())
+            list.removeLast();
+    }
+    return list;
+}
+
+QStringList CatalogueLines(const QByteArray &bytes)
+{
+    // 8-bit text; the file is kept to ASCII so that every code page reads it the same.
+    return QString::fromLatin1(bytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+}
+
+} // namespace
+
+class TstCatalogueData : public QObject {
+    Q_OBJECT
+
+    QByteArray bytes;
+    QList<TIPCam> catalogue;
+
+private slots:
+    void initTestCase()
+    {
+        READ_DATA_FILE(content, QStringLiteral("ipcamdata.xml"));
+        bytes = content;
+        catalogue = ReadCatalogue(CatalogueLines(bytes));
+    }
+
+    void offersEnoughCameras()
+    {
+        int models = 0;
+        QSet<QString> brands;
+        for (const TIPCam &cam : catalogue) {
+            QVERIFY2(!cam.Models.isEmpty(), qPrintable(cam.Brand + " has no models"));
+            QCOMPARE(cam.URLs.size(), cam.Models.size());
+            QVERIFY2(!brands.contains(cam.Brand), qPrintable(cam.Brand + " appears in two blocks"));
+            brands.insert(cam.Brand);
+            models += int(cam.Models.size());
+        }
+        QVERIFY2(brands.size() >= 40, qPrintable(QString::number(brands.size()) + " brands"));
+        QVERIFY2(models >= 250, qPrintable(QString::number(models) + " models"));
+    }
+
+    void offersTheCameraSimulator()
+    {
+        const auto it = std::find_if(catalogue.cbegin(), catalogue.cend(),
+                                     [](const TIPCam &c) { return c.Brand == u"Ostrivo"; });
+        QVERIFY(it != catalogue.cend());
+        QCOMPARE(it->Models.value(0), QStringLiteral("Camera Simulator"));
+        QCOMPARE(it->URLs.value(0), QStringLiteral("video.mjpg"));
+        const qsizetype snapshot = it->URLs.indexOf(QStringLiteral("snapshot.jpg"));
+        QVERIFY(snapshot > 0);
+        QVERIFY(it->Models[snapshot].startsWith(u"Camera Simulator"));
+    }
+
+    // Faults the reader forgives without a word: a block left open (a brand without models then
+    // stays in the list), a second entry on one line, an unclosed value, a model listed twice (the
+    // later line is dropped), a template with a leading slash ("//" in the address) or with a
+    // placeholder the address rule does not know.
+    void everyLineIsReadAsWritten()
+    {
+        QVERIFY2(!std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) > 0x7F; }),
+                 "ipcamdata.xml must stay ASCII");
+        static const QRegularExpression placeholder(QStringLiteral("\\[([^\\]]*)\\]"));
+        const QSet<QString> known = {QStringLiteral("CHANNEL"), QStringLiteral("WIDTH"),
+                                     QStringLiteral("HEIGHT"), QStringLiteral("USERNAME"),
+                                     QStringLiteral("PASSWORD")};
+        QStringList problems;
+        bool open = false;
+        QSet<QString> models;
+        const QStringList lines = CatalogueLines(bytes);
+        for (int n = 0; n < lines.size(); ++n) {
+            const QString &line = lines[n];
+            const QString where = QStringLiteral("line %1: ").arg(n + 1);
+            if (line.contains(kManufacturer)) {
+                if (open)
+                    problems << where + u"manufacturer starts before the previous one ends"_s;
+                open = true;
+                models.clear();
+                if (ValueAfter(line, kManufacturer).isEmpty())
+                    problems << where + u"empty or unclosed manufacturer name"_s;
+            }
+            if (line.contains(kModel)) {
+                if (!open)
+                    problems << where + u"model outside a manufacturer"_s;
+                if (line.count(kModel) > 1)
+                    problems << where + u"two model entries on one line"_s;
+                bool closed = false;
+                const QString model = ValueAfter(line, kModel, &closed);
+                if (!closed || model.isEmpty())
+                    problems << where + u"empty or unclosed model name"_s;
+                if (models.contains(model.toLower()))
+                    problems << where + u"model listed twice: "_s + model;
+                models.insert(model.toLower());
+                const QString url = ValueAfter(line, kTemplate, &closed);
+                if (!closed || url.isEmpty())
+                    problems << where + u"missing, empty or unclosed url"_s;
+                if (url.startsWith(u'/'))
+                    problems << where + u"url begins with a slash"_s;
+                for (auto m = placeholder.globalMatch(url); m.hasNext();) {
+                    const QString name = m.next().captured(1);
+                    if (!known.contains(name))
+                        problems << where + u"unknown placeholder ["_s + name + u"]"_s;
+                }
+            }
+            if (line.contains(kEnd)) {
+                if (!open)
+                    problems << where + u"end of a manufacturer that was not started"_s;
+                open = false;
+            }
+        }
+        if (open)
+            problems << QStringLiteral("the last manufacturer is not closed");
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCatalogueData)
+#include "tst_catalogue_data.moc"
