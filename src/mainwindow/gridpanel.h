@@ -29,6 +29,7 @@ struct TGridLayout
 
     int Cells() const { return Columns * Rows; }
     QString Caption() const; // "4 x 3", never translated
+    bool operator==(const TGridLayout &) const = default;
 };
 
 // The thirteen layouts of the "Camera Layout" menu, smallest first.

@@ -13,28 +13,53 @@
 
 namespace {
 
-// cam.dat written item by item from the file layout, independently of the program's writer.
-class TCamDatBuilder
+// The items of a camera record in stored order: t text, i integer, b Boolean, d time, D the special dates
+// (count, then date, start and finish of each). The cell (two integers) follows.
+constexpr char RecordItems[] = "ttiibtttttt" "bb" "dddddddddddddd" "D" "ibibiii" "biiii" "bbbb" "tttttttt" "iiii" "bttt";
+
+// cam.dat content written item by item from the file layout, independently of the program's writer.
+struct TCamDat
 {
-public:
-    TCamDatBuilder(int columns, int rows, int count)
+    QByteArray bytes;
+    QList<qsizetype> recordAt, datesAt; // where each record, and its special date count, starts
+
+    TCamDat() = default;
+    TCamDat(int columns, int rows, int count) { Int(10), Int(columns), Int(rows), Int(count); }
+
+    // Camera k: every field differs from its default and, within its kind, from all other fields, so that
+    // a value read into the wrong field shows. Camera k has k special dates; the titles are not ASCII.
+    void Record(int k, TGridCell cell)
     {
-        Int(10);
-        Int(columns);
-        Int(rows);
-        Int(count);
+        static const QString titles[] = {QStringLiteral("Вхід"), QStringLiteral("Küche"), QStringLiteral("客厅"),
+                                         QStringLiteral("Garage 🚗")};
+        recordAt.append(bytes.size());
+        int item = 0;
+        for (const char kind : QByteArrayView(RecordItems)) {
+            const int v = 100 * (k + 1) + ++item;
+            switch (kind) {
+            case 't': Text(item == 1 ? titles[k % 4] : QStringLiteral("%1 ü%2").arg(v).arg(QChar(0x4E00 + v))); break;
+            case 'i': Int(v); break;
+            case 'b': Bool(k == 0 || (v / 3) % 2); break;
+            case 'd': Double(v / 1440.0); break;
+            case 'D':
+                datesAt.append(bytes.size());
+                Int(k % 4);
+                for (int j = 0; j < k % 4; ++j)
+                    Double(dt::EncodeDate(2024, 2, 29 - j)), Double(0.3125 + j / 1440.0), Double(0.999988);
+            }
+        }
+        Int(cell.Column), Int(cell.Row);
     }
 
-    void Record(const TCamera &c, int column, int row)
+    // The stored fields of a camera in the order of the file layout.
+    void Record(const TCamera &c)
     {
-        recordAt.append(bytes.size());
         Text(c.CustomTitle), Text(c.ActualName), Int(c.Kind), Int(c.webcam_resolutionindex);
         Bool(c.ipcam_Authentication), Text(c.ipcam_Username), Text(c.ipcam_Password), Text(c.ipcam_Port);
-        Text(c.ipcam_IP), Text(c.ipcam_URL), Text(c.ipcam_UniqueDeviceName);
-        Bool(c.scheduler_daily), Bool(c.scheduler_dates);
+        Text(c.ipcam_IP), Text(c.ipcam_URL), Text(c.ipcam_UniqueDeviceName), Bool(c.scheduler_daily);
+        Bool(c.scheduler_dates);
         for (int day = 1; day <= 7; ++day)
             Double(const_cast<TCamera &>(c).SchedulerStart(day)), Double(const_cast<TCamera &>(c).SchedulerEnd(day));
-        datesAt.append(bytes.size());
         Int(int(c.scheduler_AdditionalDates.size()));
         for (const TAdditionalDate &d : c.scheduler_AdditionalDates)
             Double(d.Date), Double(d.Start), Double(d.Finish);
@@ -47,11 +72,10 @@ public:
         Bool(c.notification_SMTPAuthentication), Bool(c.notification_PROXYAuthentication);
         Text(c.notification_SMTPFrom), Text(c.notification_SMTPRecipient), Text(c.notification_SMTPHost);
         Text(c.notification_SMTPUsername), Text(c.notification_SMTPPassword), Text(c.notification_PROXYHost);
-        Text(c.notification_PROXYUsername), Text(c.notification_PROXYPassword);
-        Int(c.notification_SMTPPort), Int(c.notification_SMTPSecurity), Int(c.notification_PROXYType);
-        Int(c.notification_PROXYPort), Bool(c.notification_SendSMS), Text(c.notification_SMSUsername);
-        Text(c.notification_SMSAPIKey), Text(c.notification_SMSMobilePhoneNumber);
-        Int(column), Int(row);
+        Text(c.notification_PROXYUsername), Text(c.notification_PROXYPassword), Int(c.notification_SMTPPort);
+        Int(c.notification_SMTPSecurity), Int(c.notification_PROXYType), Int(c.notification_PROXYPort);
+        Bool(c.notification_SendSMS), Text(c.notification_SMSUsername), Text(c.notification_SMSAPIKey);
+        Text(c.notification_SMSMobilePhoneNumber);
     }
 
     void Int(qint32 v) { Stream() << v; }
@@ -64,14 +88,10 @@ public:
             Stream() << quint16(unit.unicode());
     }
 
-    QByteArray bytes;
-    QList<qsizetype> recordAt; // where each record starts
-    QList<qsizetype> datesAt;  // where each record's special date count lies
-
 private:
     struct TAppending : QDataStream
     {
-        explicit TAppending(QByteArray *bytes) : QDataStream(bytes, QIODevice::WriteOnly | QIODevice::Append)
+        explicit TAppending(QByteArray *to) : QDataStream(to, QIODevice::WriteOnly | QIODevice::Append)
         {
             setByteOrder(QDataStream::LittleEndian);
             setFloatingPointPrecision(QDataStream::DoublePrecision);
@@ -80,99 +100,37 @@ private:
     TAppending Stream() { return TAppending(&bytes); }
 };
 
-// A camera whose stored fields all differ from their defaults and, per kind, from each other, so that
-// two fields read in swapped order show up.
-TCamera SampleCamera(int k)
+// The grid and the camera bring-up of the main window, kept in memory.
+struct TFakeHost : TCameraListHost
 {
-    static const QString titles[] = {QStringLiteral("Вхід"), QStringLiteral("Küche"), QStringLiteral("客厅"),
-                                     QStringLiteral("Garage 🚗")};
-    int n = 100 * (k + 1);
-    const auto text = [&](const char *name) { return QStringLiteral("%1-%2-ä").arg(QLatin1String(name)).arg(++n); };
-    const auto flag = [&]() { return k == 0 || (++n * 7 / 3) % 2 == 1; };
-    TCamera c;
-    c.CustomTitle = titles[k];
-    c.ActualName = text("Brand*Model");
-    c.Kind = k % 2;
-    c.webcam_resolutionindex = ++n;
-    c.ipcam_Username = text("user");
-    c.ipcam_Password = text("pass");
-    c.ipcam_Port = c.Kind == 1 ? QStringLiteral("80") : QString::number(8000 + k);
-    c.ipcam_IP = text("10.0.0.");
-    c.ipcam_URL = text("video.cgi?user=[USERNAME]");
-    c.ipcam_Authentication = flag();
-    c.ipcam_UniqueDeviceName = text("uuid:");
-    c.detector_Sensitivity = ++n;
-    c.scheduler_daily = flag();
-    c.scheduler_dates = flag();
-    for (int day = 1; day <= 7; ++day) {
-        c.SchedulerStart(day) = (day + k) / 24.0 + 1.0 / 1440;
-        c.SchedulerEnd(day) = (day + k + 9) / 24.0 + 59.0 / 86400;
-    }
-    for (int i = 0; i < k; ++i) // the first camera has no special dates
-        c.scheduler_AdditionalDates.append({dt::EncodeDate(2024, 2, 29 - i), 7.5 / 24 + i / 1440.0, 0.999988});
-    c.recording_RecordVideo = flag();
-    c.recording_ContinueVideoRecordingAfterLastMotion_sec = ++n;
-    c.recording_TakeSnapshots = flag();
-    c.recording_SnapshotQuality = ++n;
-    c.recording_TakeSnapshotsInterval_sec = ++n;
-    c.recording_DurationOfSnapshots_sec = ++n;
-    c.alarm_PlayAudioAlarm = flag();
-    c.alarm_SoundIndex = ++n;
-    c.alarm_DurationOfAlarm_sec = ++n;
-    c.alarm_DelayBetweenSoundAlarms_min = ++n;
-    c.alarm_Volume = ++n;
-    c.notification_SendToEmail = flag();
-    c.notification_AttachSnapshotsToEmail = flag();
-    c.notification_SMTPFrom = text("from@");
-    c.notification_SMTPRecipient = text("to@");
-    c.notification_SMTPHost = text("smtp.");
-    c.notification_SMTPPort = ++n;
-    c.notification_SMTPAuthentication = flag();
-    c.notification_SMTPUsername = text("smtpuser");
-    c.notification_SMTPPassword = text("smtppass");
-    c.notification_SMTPSecurity = ++n;
-    c.notification_PROXYHost = text("proxy.");
-    c.notification_PROXYPort = ++n;
-    c.notification_PROXYType = ++n;
-    c.notification_PROXYAuthentication = flag();
-    c.notification_PROXYUsername = text("proxyuser");
-    c.notification_PROXYPassword = text("proxypass");
-    c.notification_SendSMS = flag();
-    c.notification_SMSUsername = text("smsuser");
-    c.notification_SMSAPIKey = text("key");
-    c.notification_SMSMobilePhoneNumber = text("+380");
-    return c;
-}
+    int columns = 2, rows = 2;
+    std::map<const TCamera *, TGridCell> cells;
+    QList<QPair<int, int>> realigns;
+    QList<TCamera *> created;
 
-// The grid and camera bring-up as the main window provides them, kept in memory.
-class TFakeHost : public TCameraListHost
-{
-public:
     int GridColumns() const override { return columns; }
     int GridRows() const override { return rows; }
     void RealignGrid(int cols, int rowCount) override
     {
         realigns.append({cols, rowCount});
-        if (cols == 0 && rowCount == 0) {
-            const auto grown = gridrules::GrownSize(columns, rows, int(App().Cameras.size()));
-            columns = grown.Columns, rows = grown.Rows;
-        } else {
-            columns = cols, rows = rowCount, cells.clear();
-        }
+        const auto size = cols || rowCount ? gridrules::TGridLayout{cols, rowCount}
+                                           : gridrules::GrownSize(columns, rows, int(App().Cameras.size()));
+        columns = size.Columns, rows = size.Rows;
+    }
+    std::vector<TGridCell> Occupied() const
+    {
+        std::vector<TGridCell> occupied;
+        for (const auto &entry : cells)
+            occupied.push_back(entry.second);
+        return occupied;
     }
     bool IsCellFree(int col, int row) const override
     {
-        for (const auto &[camera, cell] : cells)
-            if (cell == TGridCell{col, row})
-                return false;
-        return true;
+        return !std::ranges::count(Occupied(), TGridCell{col, row});
     }
     bool FirstFreeCell(int &col, int &row) const override
     {
-        std::vector<TGridCell> occupied;
-        for (const auto &[camera, cell] : cells)
-            occupied.push_back(cell);
-        const TGridCell cell = gridrules::FirstFreeCell(columns, rows, occupied);
+        const TGridCell cell = gridrules::FirstFreeCell(columns, rows, Occupied());
         col = cell.Column, row = cell.Row;
         return cell.IsValid();
     }
@@ -184,18 +142,12 @@ public:
     }
     bool CameraCell(const TCamera &camera, int &col, int &row) const override
     {
-        const auto found = cells.find(&camera);
-        if (found == cells.end())
+        if (!cells.contains(&camera))
             return false;
-        col = found->second.Column, row = found->second.Row;
+        col = cells.at(&camera).Column, row = cells.at(&camera).Row;
         return true;
     }
     TGridCell CellOf(int index) const { return cells.at(App().Cameras[index].get()); }
-
-    int columns = 2, rows = 2;
-    std::map<const TCamera *, TGridCell> cells;
-    QList<QPair<int, int>> realigns;
-    QList<TCamera *> created;
 };
 
 QStringList logLines;
@@ -205,12 +157,14 @@ void CaptureLog(QtMsgType, const QMessageLogContext &context, const QString &mes
         logLines.append(message);
 }
 
-// The stored part of a camera, encoded by the test's own writer.
-QByteArray StoredBytes(const TCamera &camera)
+const TGridCell FourCells[] = {{2, 1}, {0, 0}, {1, 1}, {2, 0}};
+
+TCamDat FourCameras(int declared)
 {
-    TCamDatBuilder record(0, 0, 0);
-    record.Record(camera, 0, 0);
-    return record.bytes;
+    TCamDat file(3, 2, declared);
+    for (int k = 0; k < 4; ++k)
+        file.Record(k, FourCells[k]);
+    return file;
 }
 
 } // namespace
@@ -225,34 +179,24 @@ class TestCameraFile : public QObject
     void WriteFile(const QByteArray &bytes)
     {
         QFile file(CameraFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(bytes), bytes.size());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
     }
     QByteArray ReadFile()
     {
         QFile file(CameraFilePath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    // The failure is logged and, once error dialogs go through Prompts(), asked or shown as specified.
+    // The failure is logged and, where error dialogs go through Prompts(), asked or shown.
     void VerifyReported(const TScriptedPrompts &prompts, const QString &text, bool askRestart)
     {
         const QString full = text + CameraFilePath();
-        QVERIFY2(std::any_of(logLines.begin(), logLines.end(),
-                             [&](const QString &line) { return line.endsWith(QStringLiteral("ERROR: ") + full); }),
+        QVERIFY2(std::ranges::any_of(logLines, [&](const QString &line) { return line.endsWith("ERROR: " + full); }),
                  qPrintable(logLines.join('\n')));
-        if (!m_errorsReachPrompts)
-            return;
-        QCOMPARE(prompts.log.size(), 1);
-        QCOMPARE(prompts.log[0].call, askRestart ? QStringLiteral("Ask") : QStringLiteral("Message"));
-        QVERIFY(prompts.log[0].text.contains(full));
-    }
-    TCamDatBuilder FourCameraFile(int count)
-    {
-        TCamDatBuilder file(3, 2, count);
-        const TGridCell cells[] = {{2, 1}, {0, 0}, {1, 1}, {2, 0}};
-        for (int k = 0; k < 4; ++k)
-            file.Record(SampleCamera(k), cells[k].Column, cells[k].Row);
-        return file;
+        if (m_errorsReachPrompts) {
+            QCOMPARE(prompts.log.size(), 1);
+            QCOMPARE(prompts.log[0].call, askRestart ? QStringLiteral("Ask") : QStringLiteral("Message"));
+            QVERIFY(prompts.log[0].text.contains(full));
+        }
     }
 
 private slots:
@@ -277,44 +221,34 @@ private slots:
         TScriptedPrompts prompts;
         TFakeHost host;
         QVERIFY(LoadCameras(host)); // no file: nothing happens
-        QVERIFY(App().Cameras.empty() && host.realigns.isEmpty() && prompts.log.isEmpty());
+        QVERIFY(App().Cameras.empty() && host.realigns.isEmpty());
 
-        const QByteArray original = FourCameraFile(4).bytes;
-        WriteFile(original);
+        const TCamDat file = FourCameras(4);
+        WriteFile(file.bytes);
         QVERIFY(LoadCameras(host));
         QCOMPARE(host.realigns, (QList<QPair<int, int>>{{3, 2}}));
         QCOMPARE(App().Cameras.size(), size_t(4));
-        QCOMPARE(host.created.size(), 4);
-        const TGridCell cells[] = {{2, 1}, {0, 0}, {1, 1}, {2, 0}};
         for (int k = 0; k < 4; ++k) {
-            const TCamera &loaded = *App().Cameras[k];
             QCOMPARE(host.created[k], App().Cameras[k].get());
-            QCOMPARE(StoredBytes(loaded), StoredBytes(SampleCamera(k)));
-            QCOMPARE(host.CellOf(k), cells[k]);
+            TCamDat loaded;
+            loaded.Record(*App().Cameras[k]);
+            const qsizetype end = k < 3 ? file.recordAt[k + 1] : file.bytes.size();
+            QCOMPARE(loaded.bytes, file.bytes.mid(file.recordAt[k], end - 8 - file.recordAt[k]));
+            QCOMPARE(host.CellOf(k), FourCells[k]);
         }
-        // Fields whose stored order differs from their declaration order.
-        const TCamera &c = *App().Cameras[3];
-        QCOMPARE(c.CustomTitle, QStringLiteral("Garage 🚗"));
-        QCOMPARE(c.alarm_Volume, SampleCamera(3).alarm_Volume);
-        QCOMPARE(c.notification_PROXYType, SampleCamera(3).notification_PROXYType);
-        QCOMPARE(c.scheduler_AdditionalDates.size(), 3);
-        QCOMPARE(c.scheduler_AdditionalDates[2].Date, dt::EncodeDate(2024, 2, 27));
-        QVERIFY(!c.IsScheduledNow && !c.detector_MotionWasDetected);
+        QCOMPARE(App().Cameras[3]->CustomTitle, QStringLiteral("Garage 🚗"));
+        QCOMPARE(App().Cameras[3]->scheduler_AdditionalDates[2].Date, dt::EncodeDate(2024, 2, 27));
 
         QVERIFY(SaveCameras(host));
-        QCOMPARE(ReadFile(), original);
+        QCOMPARE(ReadFile(), file.bytes);
         QVERIFY(prompts.log.isEmpty() && logLines.isEmpty());
-    }
 
-    void staleTailIsIgnored()
-    {
-        // A list of two cameras saved over a longer one: the old third and fourth records remain behind.
-        TScriptedPrompts prompts;
-        TFakeHost host;
-        WriteFile(FourCameraFile(2).bytes);
+        // A list of two saved over a longer one leaves the old records behind: they are not read.
+        WriteFile(FourCameras(2).bytes);
+        ResetApplicationState();
+        App().DataFolder = m_dir.path();
         QVERIFY(LoadCameras(host));
         QCOMPARE(App().Cameras.size(), size_t(2));
-        QCOMPARE(App().Cameras[1]->CustomTitle, QStringLiteral("Küche"));
         QVERIFY(prompts.log.isEmpty());
     }
 
@@ -322,25 +256,20 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("complete");
-        const TCamDatBuilder file = FourCameraFile(4);
+        const TCamDat file = FourCameras(4);
         const QByteArray four = file.bytes;
+        const auto patched = [&](qsizetype at, const char *hex) {
+            return QByteArray(four).replace(at, 4, QByteArray::fromHex(hex));
+        };
         QTest::newRow("cut in the third record") << four.left(file.recordAt[2] + 40) << 2;
-        QTest::newRow("cut before the cell") << four.left(four.size() - 4) << 3;
-        QTest::newRow("header only") << four.left(10) << 0;
-
-        QByteArray hugeCount = four;
-        hugeCount.replace(12, 4, QByteArray::fromHex("ffffff7f"));
-        QTest::newRow("camera count beyond the file") << hugeCount << 4;
-        QByteArray hugeText = four.left(16);
-        hugeText.append(QByteArray::fromHex("ffffff7f"));
-        QTest::newRow("text count beyond the file") << hugeText << 0;
-        QByteArray negativeText = four.left(16);
-        negativeText.append(QByteArray::fromHex("feffffff"));
-        QTest::newRow("negative text count") << negativeText << 0;
-        QTest::newRow("special date count beyond the file")
-            << QByteArray(four).replace(file.datesAt[2], 4, QByteArray::fromHex("ffffff7f")) << 2;
-        QTest::newRow("grid of no columns") << QByteArray(four).replace(4, 4, QByteArray(4, 0)) << 0;
-        QTest::newRow("grid beyond the limit") << QByteArray(four).replace(8, 4, QByteArray::fromHex("e8030000")) << 0;
+        QTest::newRow("cut before the last cell") << four.left(four.size() - 4) << 3;
+        QTest::newRow("cut in the header") << four.left(10) << 0;
+        QTest::newRow("camera count beyond the file") << patched(12, "ffffff7f") << 4;
+        QTest::newRow("text count beyond the file") << patched(file.recordAt[1], "ffffff7f") << 1;
+        QTest::newRow("negative text count") << patched(file.recordAt[0], "feffffff") << 0;
+        QTest::newRow("special date count beyond the file") << patched(file.datesAt[2], "ffffff7f") << 2;
+        QTest::newRow("grid of no columns") << patched(4, "00000000") << 0;
+        QTest::newRow("grid beyond the limit") << patched(8, "e8030000") << 0;
     }
     void damagedFileKeepsCompleteCameras()
     {
@@ -350,49 +279,42 @@ private slots:
         TFakeHost host;
         WriteFile(bytes);
         QVERIFY(!LoadCameras(host));
-        VerifyReported(prompts, QStringLiteral("Could not load settings. Please check the possibility to read from file "),
-                       true);
+        VerifyReported(prompts, "Could not load settings. Please check the possibility to read from file ", true);
         QCOMPARE(int(App().Cameras.size()), complete);
         QCOMPARE(host.created.size(), complete);
-        for (int k = 0; k < complete; ++k)
-            QCOMPARE(App().Cameras[k]->CustomTitle, SampleCamera(k).CustomTitle);
+        if (complete)
+            QCOMPARE(host.CellOf(complete - 1), FourCells[complete - 1]);
     }
 
     void storedCellsThatCannotBeUsedGoToFreeCells()
     {
         // 2 x 2 with five cameras: one without a cell, one outside the grid, one on a taken cell, and one
-        // more than the grid holds, which grows the grid instead of being lost.
-        TCamDatBuilder file(2, 2, 5);
+        // more than the grid holds, which grows the grid rather than being lost.
+        TCamDat file(2, 2, 5);
         const TGridCell stored[] = {{1, 1}, {-1, -1}, {7, 0}, {1, 1}, {0, 0}};
         for (int k = 0; k < 5; ++k)
-            file.Record(SampleCamera(k % 4), stored[k].Column, stored[k].Row);
+            file.Record(k, stored[k]);
         WriteFile(file.bytes);
-        TScriptedPrompts prompts;
         TFakeHost host;
         QVERIFY(LoadCameras(host));
         QCOMPARE(host.realigns, (QList<QPair<int, int>>{{2, 2}, {0, 0}}));
-        QCOMPARE(host.columns, 3);
-        QCOMPARE(host.rows, 2);
         const TGridCell placed[] = {{1, 1}, {0, 0}, {1, 0}, {0, 1}, {2, 0}};
         for (int k = 0; k < 5; ++k)
             QCOMPARE(host.CellOf(k), placed[k]);
-        QVERIFY(prompts.log.isEmpty());
+        QVERIFY(logLines.isEmpty());
     }
 
-    void saveWritesCellsAndReportsFailure()
+    void saveStoresMissingViewsAndReportsFailure()
     {
         TFakeHost host;
-        App().Cameras.push_back(std::make_unique<TCamera>(SampleCamera(0)));
+        App().Cameras.push_back(std::make_unique<TCamera>());
         QVERIFY(SaveCameras(host));
-        // A camera without a view is stored with the cell -1, -1.
-        QCOMPARE(ReadFile().right(8), QByteArray::fromHex("ffffffffffffffff"));
+        QCOMPARE(ReadFile().right(8), QByteArray::fromHex("ffffffffffffffff")); // not in the grid: -1, -1
 
-        // A data folder that cannot hold files (it is a file itself).
         TScriptedPrompts prompts;
-        App().DataFolder = CameraFilePath();
+        App().DataFolder = CameraFilePath(); // a file, which cannot hold files
         QVERIFY(!SaveCameras(host));
-        VerifyReported(prompts, QStringLiteral("Could not save settings. Please check the possibility to write to file "),
-                       false);
+        VerifyReported(prompts, "Could not save settings. Please check the possibility to write to file ", false);
     }
 };
 
