@@ -116,19 +116,23 @@ bool TAdvancedGridPanel::PlaceView(QWidget *view, int column, int row)
         cell = FirstFreeCell();
     if (!cell.IsValid())
         return false;
-    if (view->parentWidget() != this) {
+    if (view->parentWidget() != this)
         view->setParent(this);
-        connect(view, &QObject::destroyed, this, [this, view] {
-            std::erase_if(m_placed, [view](const TPlacedView &placed) { return placed.View == view; });
-            if (m_dragged == view)
-                m_dragged = nullptr;
-        });
-    }
+    connect(view, &QObject::destroyed, this, &TAdvancedGridPanel::ViewDestroyed, Qt::UniqueConnection);
     view->installEventFilter(this);
     m_placed.push_back({view, cell});
     LayoutViews();
     update();
     return true;
+}
+
+void TAdvancedGridPanel::ViewDestroyed(QObject *view)
+{
+    // Only the address is compared: the view is no longer a widget here.
+    std::erase_if(m_placed, [view](const TPlacedView &placed) { return placed.View == view; });
+    if (m_dragged == view)
+        m_dragged = nullptr;
+    update();
 }
 
 void TAdvancedGridPanel::RemoveView(QWidget *view)

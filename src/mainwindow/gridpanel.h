@@ -110,6 +110,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+private slots:
+    void ViewDestroyed(QObject *view);
+
 private:
     struct TPlacedView
     {
