@@ -94,7 +94,7 @@ int BenchRecord(int argc, char **argv)
 {
     double seconds = 8;
     int fps = 25;
-    for (int i = 1; i + 1 < argc; ++i) {
+    for (int i = 0; i + 1 < argc; ++i) {
         if (QByteArray(argv[i]) == "--seconds")
             seconds = qMax(1.0, QByteArray(argv[i + 1]).toDouble());
         else if (QByteArray(argv[i]) == "--fps")
@@ -128,11 +128,4 @@ int BenchRecord(int argc, char **argv)
     std::printf("record: JPEG snapshot at quality 80: %.2f ms per frame, %.0f KB each\n",
                 double(wall.nsecsElapsed()) / 1e6 / snapshots, double(bytes) / snapshots / 1024);
     return 0;
-}
-
-// Lets this file build and run on its own; the bench program's own main (a table of all benches) takes
-// precedence when it is linked in.
-__attribute__((weak)) int main(int argc, char **argv)
-{
-    return BenchRecord(argc, argv);
 }

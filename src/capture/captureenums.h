@@ -1,4 +1,5 @@
 #pragma once
+#include "capture/playerstate.h"
 // The enumerations of the capture component, values in their declared order (callers pass and compare them
 // by name), plus the standard panel properties that the component offers like any other control.
 
@@ -23,20 +24,6 @@ enum TCurrentState
     cs_Reencoding
 };
 
-enum TPlayerState
-{
-    ps_Closed,
-    ps_Stopped,
-    ps_Paused,
-    ps_Playing,
-    ps_PlayingBackward,
-    ps_FastForwarding,
-    ps_FastRewinding,
-    ps_Downloading,
-    ps_DownloadCompleted,
-    ps_DownloadCancelled,
-    ps_Opened
-};
 
 enum TAspectRatio
 {
