@@ -124,6 +124,52 @@ public:
     void AddFrameSink(const std::shared_ptr<TFrameSink> &sink);
     void RemoveFrameSink(const std::shared_ptr<TFrameSink> &sink);
 
+    // --- recording and still frames (automatic file names: StoragePath + AutoFilePrefix + number + ext)
+    TRecordingMethod RecordingMethod() const { return m_recordingMethod; }
+    void SetRecordingMethod(TRecordingMethod value) { m_recordingMethod = value; }
+    int VideoCompressorIndex(const QString &name) const; // negative when no such compressor
+    int VideoCompressor() const { return m_videoCompressor; }
+    void SetVideoCompressor(int index) { m_videoCompressor = index; }
+    TCompressionMode CompressionMode() const { return m_compressionMode; }
+    void SetCompressionMode(TCompressionMode value) { m_compressionMode = value; }
+    QString StoragePath() const { return m_storagePath; }
+    void SetStoragePath(const QString &value) { m_storagePath = value; }
+    QString AutoFilePrefix() const { return m_autoFilePrefix; }
+    void SetAutoFilePrefix(const QString &value) { m_autoFilePrefix = value; }
+    TAutoFileName AutoFileName() const { return m_autoFileName; }
+    void SetAutoFileName(TAutoFileName value) { m_autoFileName = value; }
+    int JPEGQuality() const { return m_jpegQuality; }
+    void SetJPEGQuality(int value) { m_jpegQuality = value; }
+    // While previewing: records into a new automatically named AVI file; raises OnRecordingStarted.
+    // False when it could not start (not previewing, file not creatable).
+    bool StartRecording();
+    void StopRecording();
+    // Writes the newest frame (without the -2 overlays) as a JPEG to an automatically named file (empty
+    // name) or to the given file. False on failure. The Sync form has the file on disk when it returns.
+    bool CaptureFrameTo(TFrameCaptureDest dest, const QString &fileName);
+    bool CaptureFrameSyncTo(TFrameCaptureDest dest, const QString &fileName);
+    void ShowDialog(TDialog dialog);
+
+    // --- sound-file player
+    QString PlayerFileName() const { return m_playerFileName; }
+    void SetPlayerFileName(const QString &value) { m_playerFileName = value; }
+    int AudioVolume() const { return m_audioVolume; }
+    void SetAudioVolume(int value) { m_audioVolume = value; }
+    bool OpenPlayer();
+    bool RunPlayer();
+    void ClosePlayer();
+    TPlayerState PlayerState() const { return m_playerState; }
+
+    // --- local capture devices
+    QString VideoDevices() const;           // one name a line
+    int VideoDeviceIndex(const QString &name) const;
+    int VideoDevice() const { return m_videoDevice; }
+    void SetVideoDevice(int index) { m_videoDevice = index < 0 ? -1 : index; }
+    QString VideoSizes() const;             // one size a line
+    int VideoSize() const { return m_videoSize; }
+    void SetVideoSize(int index) { m_videoSize = index; }
+    void RefreshDevicesAndCompressorsLists();
+
     // --- text overlays: the selector chooses the slot the properties act on; selecting a slot that does
     // not exist creates it (and every slot below it). A fresh component has slot 0.
     int TextOverlay_Selector() const { return m_textSelector; }
@@ -239,6 +285,11 @@ public:
     std::function<void(TCaptureComponent *sender)> OnStartDrag;
     std::function<void(TCaptureComponent *sender, QObject *source, int x, int y, bool &accept)> OnDragOver;
     std::function<void(TCaptureComponent *sender, QObject *source, int x, int y)> OnDragDrop;
+    std::function<void(TCaptureComponent *sender, const QString &fileName)> OnRecordingStarted;
+    std::function<void(TCaptureComponent *sender, TPlayerState oldState, TPlayerState newState)> OnPlayerStateChanged;
+    std::function<void(TCaptureComponent *sender, bool isDeviceArrival, bool isVideoDevice, const QString &deviceName,
+                       int deviceIndex)>
+        OnDeviceArrivalOrRemoval;
     // Log notifications of the component and its detector.
     std::function<void(TCaptureComponent *sender, const QString &text)> OnLog;
     // A motion handler set CaptureFrame: the frame to keep as a still (the newest frame).
@@ -304,6 +355,18 @@ private:
     std::unique_ptr<TFullScreenWindow> m_fullScreen;
 
     TSourceSettings m_settings;
+    TRecordingMethod m_recordingMethod = rm_AVI;
+    int m_videoCompressor = -1;
+    TCompressionMode m_compressionMode = cm_NoCompression;
+    QString m_storagePath;
+    QString m_autoFilePrefix;
+    TAutoFileName m_autoFileName = fn_Sequential;
+    int m_jpegQuality = 100;
+    QString m_playerFileName;
+    int m_audioVolume = 65535;
+    TPlayerState m_playerState = ps_Closed;
+    int m_videoDevice = -1;
+    int m_videoSize = 0;
     bool m_sourceChanged = false;
     bool m_openURLAsync = true;
     TCurrentState m_state = cs_Down;
