@@ -3,6 +3,7 @@
 // question and the shutdown sequence. Subsystems that are wired in later plug into Hooks.
 #include "core/camera.h"
 #include "core/windowsink.h"
+#include "runtime/monitoring.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -38,19 +39,6 @@ struct TCameraLayout
 inline constexpr std::array<TCameraLayout, 13> CameraLayouts = {{{2, 2}, {3, 2}, {3, 3}, {4, 3}, {4, 4}, {5, 4},
                                                                  {5, 5}, {6, 5}, {6, 6}, {7, 6}, {7, 7}, {8, 7},
                                                                  {8, 8}}};
-
-// Delays of the monitoring drop-down items, in seconds, with their captions.
-struct TMonitoringDelay
-{
-    const char *Caption;
-    int Seconds;
-};
-inline constexpr std::array<TMonitoringDelay, 6> MonitoringDelays = {{{"Right Now", 1},
-                                                                      {"After 30-second delay", 30},
-                                                                      {"After 1-minute delay", 60},
-                                                                      {"After 5-minute delay", 300},
-                                                                      {"After 10-minute delay", 600},
-                                                                      {"After 30-minute delay", 1800}}};
 
 class TMainForm : public QMainWindow, public TMainWindowSink
 {

@@ -1,0 +1,233 @@
+// The whole alarm chain in the real program, headless: a camera on the camera simulator with an all-day
+// schedule, video and snapshots on. A moving scene gives the alarm lines, a growing recording and
+// snapshots; a still scene ends the recording after the continuation time, and the file plays at its
+// real length.
+#include "core/camera.h"
+#include "core/camerafile.h"
+#include "core/main.h"
+#include "core/settingsfile.h"
+#include "sandboxhome.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const QString Title = QStringLiteral("Porch");
+constexpr int ContinuationSec = 3;
+
+// One camera in the first cell of a 2 x 2 grid.
+struct TOneCellHost : TCameraListHost
+{
+    int GridColumns() const override { return 2; }
+    int GridRows() const override { return 2; }
+    void RealignGrid(int, int) override {}
+    bool IsCellFree(int, int) const override { return true; }
+    bool FirstFreeCell(int &col, int &row) const override { return col = 0, row = 0, true; }
+    void CreateCamera(TCamera &, int, int) override {}
+    bool CameraCell(const TCamera &, int &col, int &row) const override { return col = 0, row = 0, true; }
+};
+
+// Reads a process's output while waiting.
+struct TOutput
+{
+    QProcess &process;
+    QProcess::ProcessChannel channel;
+    QByteArray text;
+
+    bool WaitFor(const QByteArray &wanted, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!Read().contains(wanted) && !deadline.hasExpired() && process.state() == QProcess::Running)
+            QTest::qWait(50);
+        return text.contains(wanted);
+    }
+    const QByteArray &Read()
+    {
+        text += channel == QProcess::StandardError ? process.readAllStandardError() : process.readAllStandardOutput();
+        return text;
+    }
+};
+
+qint64 FileSize(const QString &path) { return QFileInfo(path).exists() ? QFileInfo(path).size() : -1; }
+
+// The duration ffprobe reads from the file's header; negative when it cannot read the file.
+double ProbedDuration(const QString &path)
+{
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+    if (!probe.waitForFinished(5000) || probe.exitCode() != 0)
+        return -1;
+    bool ok = false;
+    const double seconds = QString::fromUtf8(probe.readAllStandardOutput()).trimmed().toDouble(&ok);
+    return ok ? seconds : -1;
+}
+
+} // namespace
+
+class TestMotionAlarmEndToEnd : public QObject
+{
+    Q_OBJECT
+
+    QProcess m_camsim, m_program;
+    QNetworkAccessManager m_network;
+    quint16 m_port = 0;
+    QString m_output;
+
+    bool SetMotion(bool on)
+    {
+        QNetworkReply *reply = m_network.get(QNetworkRequest(
+            QUrl(QString("http://127.0.0.1:%1/control?motion=%2").arg(m_port).arg(on ? "on" : "off"))));
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        const bool ok = finished.wait(3000) && reply->error() == QNetworkReply::NoError;
+        reply->deleteLater();
+        return ok;
+    }
+
+    // set.dat and cam.dat in the sandbox's data folder, written by the program's own file code.
+    void WriteConfiguration(const QString &dataFolder)
+    {
+        ResetApplicationState();
+        TApplicationState &app = App();
+        app.DataFolder = dataFolder;
+        app.DefaultOutputFolder = m_output;
+        SetDefaultSettings();
+        app.GlobalSettings.OutputFolderForVideosAndSnapshots = m_output;
+        QVERIFY(SaveSettings());
+
+        auto camera = std::make_unique<TCamera>();
+        TCamera &c = *camera;
+        c.CustomTitle = Title;
+        c.ActualName = "Generic*MJPEG";
+        c.ipcam_IP = "127.0.0.1";
+        c.ipcam_Port = QString::number(m_port);
+        c.ipcam_URL = "video.mjpg";
+        c.detector_Sensitivity = 5;
+        c.scheduler_daily = true;
+        for (int day = 1; day <= 7; ++day) {
+            c.SchedulerStart(day) = dt::EncodeTime(0, 0, 0);
+            c.SchedulerEnd(day) = dt::EncodeTime(23, 59, 59);
+        }
+        c.recording_RecordVideo = true;
+        c.recording_ContinueVideoRecordingAfterLastMotion_sec = ContinuationSec;
+        c.recording_TakeSnapshots = true;
+        c.recording_SnapshotQuality = 8;
+        c.recording_TakeSnapshotsInterval_sec = 1;
+        c.recording_DurationOfSnapshots_sec = 3;
+        app.Cameras.push_back(std::move(camera));
+        QVERIFY(SaveCameras(TOneCellHost()));
+        ResetApplicationState();
+    }
+
+private slots:
+    void cleanup()
+    {
+        for (QProcess *process : {&m_program, &m_camsim}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(3000))
+                    process->kill(), process->waitForFinished(1000);
+            }
+        }
+    }
+
+    void motionRecordsAndStillnessEndsTheRecording()
+    {
+        const QString bin = QStringLiteral(OSTRIVO_BIN_DIR);
+        QVERIFY2(QFileInfo(bin + "/ostrivo").isExecutable() && QFileInfo(bin + "/ostrivo-camsim").isExecutable(),
+                 "build the ostrivo and ostrivo-camsim targets first");
+
+        m_camsim.start(bin + "/ostrivo-camsim", {"--port", "0", "--fps", "10"});
+        TOutput camsimOut{m_camsim, QProcess::StandardOutput, {}};
+        QVERIFY(camsimOut.WaitFor("/video.mjpg", 5000));
+        const QRegularExpressionMatch port =
+            QRegularExpression(":(\\d+)/video.mjpg").match(QString::fromUtf8(camsimOut.text));
+        QVERIFY(port.hasMatch());
+        m_port = quint16(port.captured(1).toUInt());
+
+        const QString home = SandboxHome() + "/e2e";
+        const QString data = home + "/.local/share/Ostrivo";
+        m_output = home + "/recordings";
+        QVERIFY(QDir().mkpath(data) && QDir().mkpath(m_output));
+        WriteConfiguration(data);
+        if (QTest::currentTestFailed())
+            return;
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "LANGUAGE", "LC_MESSAGES"})
+            env.remove(name);
+        env.insert("HOME", home);
+        env.insert("XDG_RUNTIME_DIR", home);
+        env.insert("LC_ALL", "C");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        m_program.setProcessEnvironment(env);
+        m_program.start(bin + "/ostrivo", {"-hide"});
+        TOutput log{m_program, QProcess::StandardError, {}};
+        QVERIFY2(log.WaitFor("Ostrivo is started and configured", 15000), log.text.constData());
+        if (!log.WaitFor("Monitoring is started on camera " + Title.toUtf8(), 8000))
+            QSKIP("the program does not bring its cameras up on their schedule yet");
+        QTest::qWait(1500); // the detector learns the still scene
+
+        const QString video = m_output + "/" + Title + "_000001.avi";
+        QVERIFY(SetMotion(true));
+        QElapsedTimer sinceMotion;
+        sinceMotion.start();
+        QVERIFY2(log.WaitFor("ALARM on camera " + Title.toUtf8() + ": Recording video", 8000), log.text.constData());
+        QVERIFY(log.WaitFor("ALARM on camera " + Title.toUtf8() + ": Capturing snapshots", 2000));
+        QDeadlineTimer appears(4000);
+        while (!QFile::exists(video) && !appears.hasExpired())
+            QTest::qWait(100);
+        if (!QFile::exists(video))
+            QSKIP("the program does not record video yet (no AVI file after the alarm)");
+        QElapsedTimer recording;
+        recording.start();
+        const qint64 early = FileSize(video);
+        QTest::qWait(2000);
+        QVERIFY2(FileSize(video) > early, "the recording does not grow while motion lasts");
+        QVERIFY(log.Read().contains("Video recording is started on camera " + Title.toUtf8()));
+
+        QVERIFY(SetMotion(false));
+        QElapsedTimer sinceStill;
+        sinceStill.start();
+        // Closed: ffprobe reads the finished file. The detector may still see the last moving frames
+        // for a moment after the switch, so a second is allowed for them.
+        double duration = -1;
+        while (duration < 0 && sinceStill.elapsed() < (ContinuationSec + 4) * 1000) {
+            QTest::qWait(200);
+            duration = ProbedDuration(video);
+        }
+        const qint64 closedAfter = sinceStill.elapsed();
+        const qint64 recorded = recording.elapsed();
+        QVERIFY2(duration > 0, "the recording was not closed after the scene went still");
+        QVERIFY2(closedAfter <= (ContinuationSec + 2) * 1000 + 500,
+                 qPrintable(QString("closed %1 ms after the scene went still").arg(closedAfter)));
+        QVERIFY2(closedAfter >= ContinuationSec * 1000 - 500,
+                 qPrintable(QString("closed already %1 ms after the scene went still").arg(closedAfter)));
+        const qint64 size = FileSize(video);
+        QTest::qWait(1200);
+        QCOMPARE(FileSize(video), size);
+        QVERIFY(!QFile::exists(m_output + "/" + Title + "_000002.avi"));
+        // Real duration: the file's length matches the wall-clock time it was recorded, within a second.
+        QVERIFY2(qAbs(duration - recorded / 1000.0) < 1.5,
+                 qPrintable(QString("ffprobe %1 s, recorded %2 ms").arg(duration).arg(recorded)));
+
+        const QStringList snapshots = QDir(m_output).entryList({Title + "_*.jpg"}, QDir::Files, QDir::Name);
+        QVERIFY2(snapshots.size() >= 2, qPrintable(snapshots.join(' ')));
+        for (const QString &name : snapshots) {
+            QVERIFY(QRegularExpression("^" + Title + "_\\d{6,}\\.jpg$").match(name).hasMatch());
+            QVERIFY(QImage(m_output + "/" + name).width() > 0);
+        }
+        Q_UNUSED(sinceMotion);
+
+        ::kill(pid_t(m_program.processId()), SIGTERM);
+        QVERIFY(m_program.waitForFinished(5000));
+        QCOMPARE(m_program.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMotionAlarmEndToEnd)
+#include "tst_motionalarm_e2e.moc"
