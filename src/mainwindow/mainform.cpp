@@ -156,12 +156,12 @@ void TMainForm::BuildToolbarAndMenus()
     ToolBar1->setMovable(false);
     ToolBar1->setIconSize(QSize(32, 32));
 
-    ToolButton10 = AddToolButton(QStringLiteral("addcamera"));
-    ToolButton1 = AddToolButton(QStringLiteral("remove"));
-    ToolButton2 = AddToolButton(QStringLiteral("edit"));
-    ToolButton3 = AddToolButton(QStringLiteral("startmonitoring"));
+    ToolButton10 = AddToolButton(QStringLiteral("add-camera"));
+    ToolButton1 = AddToolButton(QStringLiteral("remove-camera"));
+    ToolButton2 = AddToolButton(QStringLiteral("edit-camera"));
+    ToolButton3 = AddToolButton(QStringLiteral("monitoring-start"));
     ToolButton4 = AddToolButton(QStringLiteral("fullscreen"));
-    ToolButton9 = AddToolButton(QStringLiteral("layout"));
+    ToolButton9 = AddToolButton(QStringLiteral("camera-layout"));
     ToolButton5 = AddToolButton(QStringLiteral("settings"));
     ToolButtonHelp = AddToolButton(QStringLiteral("help"));
     connect(ToolButton10, &QToolButton::clicked, this, &TMainForm::ToolButton10Click);

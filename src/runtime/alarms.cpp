@@ -163,7 +163,7 @@ void WriteAlarmLine(const TCamera &camera, const QString &action)
 {
     const QString text = Translate(QStringLiteral("ALARM on camera ")) + camera.CustomTitle + QStringLiteral(": ") + action;
     AddLogLine(text);
-    ShowAlartOnBaloonIfNeeded(rt::LogLineText(text));
+    ShowAlartOnBaloonIfNeeded(LogLine(Now(), text));
 }
 
 void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer)
