@@ -142,6 +142,7 @@ private slots:
                  "build the ostrivo and ostrivo-camsim targets first");
 
         m_camsim.start(bin + "/ostrivo-camsim", {"--port", "0", "--fps", "10"});
+        QVERIFY(m_camsim.waitForStarted(5000));
         TOutput camsimOut{m_camsim, QProcess::StandardOutput, {}};
         QVERIFY(camsimOut.WaitFor("/video.mjpg", 5000));
         const QRegularExpressionMatch port =
@@ -166,6 +167,7 @@ private slots:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         m_program.setProcessEnvironment(env);
         m_program.start(bin + "/ostrivo", {"-hide"});
+        QVERIFY(m_program.waitForStarted(5000));
         TOutput log{m_program, QProcess::StandardError, {}};
         QVERIFY2(log.WaitFor("Ostrivo is started and configured", 15000), log.text.constData());
         if (!log.WaitFor("Monitoring is started on camera " + Title.toUtf8(), 8000))
