@@ -39,7 +39,7 @@ TCaptureComponent::TCaptureComponent(QWidget *parent)
             Qt::QueuedConnection);
     };
     m_detector->OnLog = m_shared->NotifyLog;
-    m_recording = std::make_shared<TRecordingSink>();
+    m_recording = std::make_shared<TRecordingFrameSink>();
     m_recording->OnWriteError = [log = m_shared->NotifyLog](const QString &error) {
         log(QStringLiteral("Recording stopped writing: ") + error);
     };

@@ -27,7 +27,7 @@ class QThread;
 class TFullScreenWindow;
 class TJpegEncoder;
 class TMediaDeviceWatcher;
-class TRecordingSink;
+class TRecordingFrameSink;
 class TSoundPlayer;
 class TWebcamSource;
 
@@ -372,7 +372,7 @@ private:
     QThread *m_thread = nullptr;
     TCaptureEngine *m_engine = nullptr;  // lives on m_thread
     std::unique_ptr<TFullScreenWindow> m_fullScreen;
-    std::shared_ptr<TRecordingSink> m_recording;   // in the sink list for the component's whole life
+    std::shared_ptr<TRecordingFrameSink> m_recording;   // in the sink list for the component's whole life
     std::unique_ptr<TJpegEncoder> m_stillEncoder;  // created at the first still
     TSoundPlayer *m_player = nullptr;              // created at the first player call
     TWebcamSource *m_deviceList = nullptr;         // device lists, created at the first device call

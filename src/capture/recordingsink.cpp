@@ -2,7 +2,7 @@
 
 #include <QMutexLocker>
 
-void TRecordingSink::TakeFrame(const TVideoFrame &frame)
+void TRecordingFrameSink::TakeFrame(const TVideoFrame &frame)
 {
     QMutexLocker lock(&m_mutex);
     m_meter.AddFrameTime(frame.Time);
@@ -15,7 +15,7 @@ void TRecordingSink::TakeFrame(const TVideoFrame &frame)
     }
 }
 
-bool TRecordingSink::Start(const QString &fileName, TAviRecorderOptions options, QString &error)
+bool TRecordingFrameSink::Start(const QString &fileName, TAviRecorderOptions options, QString &error)
 {
     Stop();
     auto recorder = std::make_unique<TAviRecorder>();
@@ -30,7 +30,7 @@ bool TRecordingSink::Start(const QString &fileName, TAviRecorderOptions options,
     return true;
 }
 
-bool TRecordingSink::Stop()
+bool TRecordingFrameSink::Stop()
 {
     std::unique_ptr<TAviRecorder> recorder;
     {
@@ -40,13 +40,13 @@ bool TRecordingSink::Stop()
     return !recorder || recorder->Close();
 }
 
-bool TRecordingSink::IsRecording() const
+bool TRecordingFrameSink::IsRecording() const
 {
     QMutexLocker lock(&m_mutex);
     return m_recorder != nullptr;
 }
 
-void TRecordingSink::ResetRate()
+void TRecordingFrameSink::ResetRate()
 {
     QMutexLocker lock(&m_mutex);
     m_meter.Reset();

@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-class TRecordingSink : public TFrameSink
+class TRecordingFrameSink : public TFrameSink
 {
 public:
     void TakeFrame(const TVideoFrame &frame) override;
