@@ -1,6 +1,9 @@
 #include "capture/capturecomponent.h"
 
 #include "capture/fullscreenwindow.h"
+#include "capture/jpegencoder.h"
+#include "capture/recordingsink.h"
+#include "capture/soundplayer.h"
 
 #include <QMouseEvent>
 #include <QMutexLocker>
@@ -36,6 +39,19 @@ TCaptureComponent::TCaptureComponent(QWidget *parent)
             Qt::QueuedConnection);
     };
     m_detector->OnLog = m_shared->NotifyLog;
+    m_recording = std::make_shared<TRecordingFrameSink>();
+    m_recording->OnWriteError = [log = m_shared->NotifyLog](const QString &error) {
+        log(QStringLiteral("Recording stopped writing: ") + error);
+    };
+    AddFrameSink(m_recording);
+    // Device changes are watched only for an owner that asked for them (handlers are set after creation).
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (OnDeviceArrivalOrRemoval)
+                WatchDevices();
+        },
+        Qt::QueuedConnection);
 }
 
 TCaptureComponent::~TCaptureComponent()
@@ -48,6 +64,8 @@ TCaptureComponent::~TCaptureComponent()
         m_thread->wait();
         delete m_thread;
     }
+    // The capture thread is gone: the recording can be finished here.
+    m_recording->Stop();
     m_fullScreen.reset();
 }
 
@@ -115,6 +133,8 @@ void TCaptureComponent::StartPreview()
         return;
     }
     EnsureEngine();
+    CloseRecording();  // a reopened source begins a new recording, if any
+    m_recording->ResetRate();
     m_sourceChanged = false;
     {
         QMutexLocker lock(&m_shared->Mutex);
@@ -148,10 +168,13 @@ void TCaptureComponent::StopPreview()
 void TCaptureComponent::Stop()
 {
     StopPreview();
+    if (m_player)
+        m_player->Stop();
 }
 
 void TCaptureComponent::GoDown()
 {
+    CloseRecording();
     m_state = cs_Down;
     m_hasPicture = false;
     m_shown = QImage();

@@ -25,6 +25,11 @@
 
 class QThread;
 class TFullScreenWindow;
+class TJpegEncoder;
+class TMediaDeviceWatcher;
+class TRecordingFrameSink;
+class TSoundPlayer;
+class TWebcamSource;
 
 // The frame about to be shown, for OnFrameBitmap.
 struct TFrameInfo
@@ -106,7 +111,9 @@ public:
     // Starts the source; while running with unchanged source settings it does nothing, after a change of
     // them it reopens the source.
     void StartPreview();
+    // Stops the picture; a recording running is closed first.
     void StopPreview();
+    // Stops whatever runs: the picture (and its recording) and the sound-file player.
     void Stop();
     TCurrentState CurrentState() const { return m_state; }
 
@@ -140,12 +147,17 @@ public:
     void SetAutoFileName(TAutoFileName value) { m_autoFileName = value; }
     int JPEGQuality() const { return m_jpegQuality; }
     void SetJPEGQuality(int value) { m_jpegQuality = value; }
-    // While previewing: records into a new automatically named AVI file; raises OnRecordingStarted.
-    // False when it could not start (not previewing, file not creatable).
+    // While previewing: records into a new automatically named AVI file (cs_Recording; a recording already
+    // running is closed and a new file begun); raises OnRecordingStarted once control is back in the event
+    // loop. The frames are encoded on the capture thread. False when it could not start (not previewing,
+    // file not creatable).
     bool StartRecording();
+    // Closes the recording file (playable, with its index) before it returns; back to cs_Preview.
     void StopRecording();
-    // Writes the newest frame (without the -2 overlays) as a JPEG to an automatically named file (empty
-    // name) or to the given file. False on failure. The Sync form has the file on disk when it returns.
+    // Writes the newest frame (without the -2 overlays) as a JPEG (fc_JpegFile) or a bitmap (fc_BmpFile)
+    // to an automatically named file (empty name) or to the given file. False when there is no frame yet
+    // or the file cannot be written. Both forms encode and write on the calling thread (a 720p frame takes
+    // a few milliseconds), so the result is known and the file is on disk when they return.
     bool CaptureFrameTo(TFrameCaptureDest dest, const QString &fileName);
     bool CaptureFrameSyncTo(TFrameCaptureDest dest, const QString &fileName);
     void ShowDialog(TDialog dialog);
@@ -154,7 +166,7 @@ public:
     QString PlayerFileName() const { return m_playerFileName; }
     void SetPlayerFileName(const QString &value) { m_playerFileName = value; }
     int AudioVolume() const { return m_audioVolume; }
-    void SetAudioVolume(int value) { m_audioVolume = value; }
+    void SetAudioVolume(int value);  // 0..65535, applies at once
     bool OpenPlayer();
     bool RunPlayer();
     void ClosePlayer();
@@ -164,10 +176,10 @@ public:
     QString VideoDevices() const;           // one name a line
     int VideoDeviceIndex(const QString &name) const;
     int VideoDevice() const { return m_videoDevice; }
-    void SetVideoDevice(int index) { m_videoDevice = index < 0 ? -1 : index; }
+    void SetVideoDevice(int index);         // a negative or unknown index selects none (reads back -1)
     QString VideoSizes() const;             // one size a line
     int VideoSize() const { return m_videoSize; }
-    void SetVideoSize(int index) { m_videoSize = index; }
+    void SetVideoSize(int index);
     void RefreshDevicesAndCompressorsLists();
 
     // --- text overlays: the selector chooses the slot the properties act on; selecting a slot that does
@@ -287,6 +299,8 @@ public:
     std::function<void(TCaptureComponent *sender, QObject *source, int x, int y)> OnDragDrop;
     std::function<void(TCaptureComponent *sender, const QString &fileName)> OnRecordingStarted;
     std::function<void(TCaptureComponent *sender, TPlayerState oldState, TPlayerState newState)> OnPlayerStateChanged;
+    // Watched from the first event-loop turn after construction when a handler is set by then, or from the
+    // first call of the player or device functions.
     std::function<void(TCaptureComponent *sender, bool isDeviceArrival, bool isVideoDevice, const QString &deviceName,
                        int deviceIndex)>
         OnDeviceArrivalOrRemoval;
@@ -312,6 +326,11 @@ private:
     void GoDown();
     void RaiseMotionEvent(const TMotionEvent &event);
     bool Push(QByteArray jpeg, QImage picture, qint64 frameTime);
+    void CloseRecording();
+    bool WriteStill(TFrameCaptureDest dest, const QString &fileName);
+    TSoundPlayer &Player();
+    TWebcamSource &DeviceList();
+    void WatchDevices();
 
     template <typename T>
     void SetAndRepaint(T &field, const T &value)
@@ -353,6 +372,11 @@ private:
     QThread *m_thread = nullptr;
     TCaptureEngine *m_engine = nullptr;  // lives on m_thread
     std::unique_ptr<TFullScreenWindow> m_fullScreen;
+    std::shared_ptr<TRecordingFrameSink> m_recording;   // in the sink list for the component's whole life
+    std::unique_ptr<TJpegEncoder> m_stillEncoder;  // created at the first still
+    TSoundPlayer *m_player = nullptr;              // created at the first player call
+    TWebcamSource *m_deviceList = nullptr;         // device lists, created at the first device call
+    TMediaDeviceWatcher *m_deviceWatcher = nullptr;
 
     TSourceSettings m_settings;
     TRecordingMethod m_recordingMethod = rm_AVI;

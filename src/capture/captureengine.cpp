@@ -1,6 +1,7 @@
 #include "capture/captureengine.h"
 
 #include "capture/ipcamerasource.h"
+#include "capture/webcamcapturesource.h"
 
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
@@ -39,6 +40,9 @@ void TCaptureEngine::Start(quint64 session, const TSourceSettings &settings)
     switch (settings.Source) {
     case vs_IPCamera:
         m_source = new TIPCameraSource(*this, settings);
+        break;
+    case vs_VideoCaptureDevice:
+        m_source = new TWebcamCaptureSource(*this, settings);
         break;
     case vs_JPEGsOrBitmaps:
         // Frames arrive through ProcessPushed; some may already wait for this session.

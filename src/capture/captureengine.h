@@ -44,6 +44,10 @@ struct TSourceSettings
     QString Password;
     int ConnectionTimeoutMs = 15000;  // <= 0: no limit
     int ReceiveTimeoutMs = 10000;     // no frame for this long after having run: lost
+    // vs_VideoCaptureDevice: the device (by name when given, else by index) and its picture-size index.
+    QString VideoDeviceName;
+    int VideoDeviceIndex = -1;
+    int VideoSize = 0;
 };
 
 enum class TSourceEnd

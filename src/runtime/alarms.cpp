@@ -171,3 +171,7 @@ void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer)
     g_emailOnTimer = std::move(emailOnTimer);
     g_smsOnTimer = std::move(smsOnTimer);
 }
+
+void SendEmailAlert(TCamera &camera) { Send(g_emailOnTimer, camera); }
+
+void SendSMSAlert(TCamera &camera) { Send(g_smsOnTimer, camera); }

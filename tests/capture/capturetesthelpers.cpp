@@ -1,7 +1,12 @@
 #include "capturetesthelpers.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QtEndian>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -9,8 +14,52 @@
 
 #include <turbojpeg.h>
 
+#include <cmath>
 #include <ctime>
 #include <unistd.h>
+
+QByteArray Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+QJsonObject Probe(const QString &file)
+{
+    const QJsonObject all = QJsonDocument::fromJson(
+        Run("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                        "stream=codec_name,codec_tag_string,nb_read_frames,r_frame_rate,width,height:format=duration",
+                        "-of", "json", file})).object();
+    QJsonObject stream = all.value("streams").toArray().first().toObject();
+    stream.insert("duration", all.value("format").toObject().value("duration").toString().toDouble());
+    stream.insert("frames", stream.value("nb_read_frames").toString().toInt());
+    return stream;
+}
+
+bool WriteWav(const QString &path, double seconds)
+{
+    const quint32 rate = 16000;
+    const quint32 samples = quint32(rate * seconds);
+    QByteArray data(int(samples * 2), Qt::Uninitialized);
+    for (quint32 i = 0; i < samples; ++i)
+        qToLittleEndian<qint16>(qint16(8000 * std::sin(i * 2 * M_PI * 440 / rate)), data.data() + 2 * i);
+    QByteArray wav;
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + data.size());
+    out.writeRawData("WAVEfmt ", 8);
+    // PCM, one channel, rate, bytes per second, bytes per sample, bits per sample
+    out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(data.size());
+    wav.append(data);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size();
+}
 
 quint16 FreeLoopbackPort()
 {
@@ -225,6 +274,14 @@ TEventRecorder::TEventRecorder(TCaptureComponent &component)
         onUi();
         if (Frames++ == 0)
             FirstFrameMs = Clock.elapsed();
+    };
+    component.OnRecordingStarted = [this, onUi](TCaptureComponent *, const QString &fileName) {
+        onUi();
+        RecordingsStarted << fileName;
+    };
+    component.OnPlayerStateChanged = [this, onUi](TCaptureComponent *, TPlayerState oldState, TPlayerState newState) {
+        onUi();
+        PlayerChanges.append({oldState, newState});
     };
     component.OnDeviceLost = [this, onUi](TCaptureComponent *) {
         onUi();

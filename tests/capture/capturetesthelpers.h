@@ -4,6 +4,7 @@
 #include "capture/capturecomponent.h"
 
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QImage>
 #include <QProcess>
 #include <QString>
@@ -19,6 +20,12 @@ QByteArray EncodeJpeg(const QImage &image, int quality = 85);
 QImage SolidFrame(QSize size, const QColor &colour);
 // Pixels of `image` inside `area` that are close to `colour`.
 int CountPixels(const QImage &image, const QRect &area, const QColor &colour, int tolerance = 40);
+// Standard output of a program that exits with 0 within 30 s; empty otherwise.
+QByteArray Run(const QString &program, const QStringList &arguments);
+// What ffprobe reads from a file's video stream, with "duration" and "frames" (decoded) as numbers.
+QJsonObject Probe(const QString &file);
+// A mono 16-bit PCM WAV file with a tone of the given length.
+bool WriteWav(const QString &path, double seconds);
 
 struct THttpAnswer
 {
@@ -96,6 +103,8 @@ struct TEventRecorder
     QString Server;
     QString UserName;
     QList<TMotion> Motion;
+    QStringList RecordingsStarted;                            // OnRecordingStarted file names
+    QList<QPair<TPlayerState, TPlayerState>> PlayerChanges;   // OnPlayerStateChanged (old, new)
     bool AllOnUiThread = true;
     QElapsedTimer Clock;
 };

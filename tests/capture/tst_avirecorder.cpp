@@ -1,3 +1,5 @@
+#include "capturetesthelpers.h"
+
 #include "capture/avirecorder.h"
 #include "capture/encodersettings.h"
 #include "capture/encodersettingsdialog.h"
@@ -43,28 +45,6 @@ QList<qint64> Times(double fps, double seconds, double stallFrom = -1, double st
         if (i / fps < stallFrom || i / fps >= stallTo)
             times << qint64(i / fps * Second);
     return times;
-}
-
-QByteArray Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
-}
-
-// What ffprobe reads from the file's video stream, with "duration" and "frames" (decoded) as numbers.
-QJsonObject Probe(const QString &file)
-{
-    const QJsonObject all = QJsonDocument::fromJson(
-        Run("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
-                        "stream=codec_name,codec_tag_string,nb_read_frames,r_frame_rate,width,height:format=duration",
-                        "-of", "json", file})).object();
-    QJsonObject stream = all.value("streams").toArray().first().toObject();
-    stream.insert("duration", all.value("format").toObject().value("duration").toString().toDouble());
-    stream.insert("frames", stream.value("nb_read_frames").toString().toInt());
-    return stream;
 }
 
 // The first picture of the file as ffmpeg decodes it.

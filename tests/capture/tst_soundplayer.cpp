@@ -1,3 +1,5 @@
+#include "capturetesthelpers.h"
+
 #include "capture/soundplayer.h"
 
 #include <QElapsedTimer>
@@ -9,29 +11,6 @@
 #include <cmath>
 
 namespace {
-
-// A mono 16-bit PCM WAV file with a tone of the given length.
-bool WriteWav(const QString &path, double seconds)
-{
-    const quint32 rate = 16000;
-    const quint32 samples = quint32(rate * seconds);
-    QByteArray data(int(samples * 2), Qt::Uninitialized);
-    for (quint32 i = 0; i < samples; ++i)
-        qToLittleEndian<qint16>(qint16(8000 * std::sin(i * 2 * M_PI * 440 / rate)), data.data() + 2 * i);
-    QByteArray wav;
-    QDataStream out(&wav, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + data.size());
-    out.writeRawData("WAVEfmt ", 8);
-    // PCM, one channel, rate, bytes per second, bytes per sample, bits per sample
-    out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(data.size());
-    wav.append(data);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size();
-}
 
 using TChange = QPair<TPlayerState, TPlayerState>;
 

@@ -1,0 +1,53 @@
+#include "capture/recordingsink.h"
+
+#include <QMutexLocker>
+
+void TRecordingFrameSink::TakeFrame(const TVideoFrame &frame)
+{
+    QMutexLocker lock(&m_mutex);
+    m_meter.AddFrameTime(frame.Time);
+    if (!m_recorder || m_writeFailed)
+        return;
+    if (!m_recorder->WriteFrame(frame)) {
+        m_writeFailed = true;
+        if (OnWriteError)
+            OnWriteError(m_recorder->LastError());
+    }
+}
+
+bool TRecordingFrameSink::Start(const QString &fileName, TAviRecorderOptions options, QString &error)
+{
+    Stop();
+    auto recorder = std::make_unique<TAviRecorder>();
+    QMutexLocker lock(&m_mutex);
+    options.FrameRate = m_meter.Rate();
+    if (!recorder->Open(fileName, options)) {
+        error = recorder->LastError();
+        return false;
+    }
+    m_recorder = std::move(recorder);
+    m_writeFailed = false;
+    return true;
+}
+
+bool TRecordingFrameSink::Stop()
+{
+    std::unique_ptr<TAviRecorder> recorder;
+    {
+        QMutexLocker lock(&m_mutex);
+        recorder = std::move(m_recorder);
+    }
+    return !recorder || recorder->Close();
+}
+
+bool TRecordingFrameSink::IsRecording() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recorder != nullptr;
+}
+
+void TRecordingFrameSink::ResetRate()
+{
+    QMutexLocker lock(&m_mutex);
+    m_meter.Reset();
+}
