@@ -2,6 +2,7 @@
 // system's termination requests, and the event loop.
 #include "core/main.h"
 #include "core/startup.h"
+#include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "platform/termination.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
 
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
+    TCameraWiring cameras(form);
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

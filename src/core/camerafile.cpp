@@ -1,5 +1,6 @@
 #include "core/camerafile.h"
 
+#include "core/binarystream.h"
 #include "core/log.h"
 #include "core/main.h"
 #include "core/translation.h"
@@ -8,51 +9,32 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QtEndian>
-
-#include <cstring>
 #include <memory>
 
 namespace {
 
 constexpr qint32 FormatNumber = 10;
 
-// The little-endian encodings below are shared with set.dat: 4-byte signed integers, one-byte Booleans
-// (any non-zero byte reads as true), 8-byte IEEE-754 doubles, and texts as a signed 32-bit count of UTF-16
-// code units followed by the units.
-
 struct TReadFailure
 {
 };
 
-// Reads from a file image; every read is checked against the bytes left, so that no stored count can
-// make it allocate more than the file holds.
+// The record's field visitors over the shared binary encodings. Every read is bounded by the bytes left,
+// so no stored count can make the reader allocate more than the file holds; a failed read throws.
 class TReader
 {
 public:
-    explicit TReader(const QByteArray &data) : m_data(data) {}
+    explicit TReader(const QByteArray &data) : m_in(data) {}
 
-    void Int(int &value) { value = qFromLittleEndian<qint32>(Take(4)); }
-    void Bool(bool &value) { value = *Take(1) != 0; }
-    void Double(double &value)
-    {
-        const quint64 bits = qFromLittleEndian<quint64>(Take(8));
-        std::memcpy(&value, &bits, sizeof value);
-    }
-    void Text(QString &value)
-    {
-        int count = 0;
-        Int(count);
-        if (count < 0 || count > Left() / 2)
-            throw TReadFailure{};
-        value.resize(count);
-        qFromLittleEndian<char16_t>(Take(2 * qsizetype(count)), count, value.data());
-    }
+    void Int(int &value) { Check(m_in.ReadInt32(value)); }
+    void Bool(bool &value) { Check(m_in.ReadBool(value)); }
+    void Double(double &value) { Check(m_in.ReadDouble(value)); }
+    void Text(QString &value) { Check(m_in.ReadText(value)); }
     void Dates(QList<TAdditionalDate> &dates)
     {
         int count = 0;
         Int(count);
-        if (count < 0 || count > Left() / 24)
+        if (count < 0 || count > m_in.Remaining() / 24)
             throw TReadFailure{};
         dates.resize(count);
         for (TAdditionalDate &date : dates) {
@@ -63,39 +45,22 @@ public:
     }
 
 private:
-    qsizetype Left() const { return m_data.size() - m_pos; }
-    const char *Take(qsizetype size)
+    static void Check(bool ok)
     {
-        if (size > Left())
+        if (!ok)
             throw TReadFailure{};
-        const char *at = m_data.constData() + m_pos;
-        m_pos += size;
-        return at;
     }
 
-    const QByteArray &m_data;
-    qsizetype m_pos = 0;
+    TBinaryReader m_in;
 };
 
 class TWriter
 {
 public:
-    explicit TWriter(QByteArray &out) : m_out(out) {}
-
-    void Int(const int &value) { Put(qToLittleEndian<qint32>(value)); }
-    void Bool(const bool &value) { m_out.append(char(value ? 1 : 0)); }
-    void Double(const double &value)
-    {
-        quint64 bits = 0;
-        std::memcpy(&bits, &value, sizeof bits);
-        Put(qToLittleEndian(bits));
-    }
-    void Text(const QString &value)
-    {
-        Int(int(value.size()));
-        for (const QChar unit : value)
-            Put(qToLittleEndian<quint16>(unit.unicode()));
-    }
+    void Int(const int &value) { m_out.WriteInt32(value); }
+    void Bool(const bool &value) { m_out.WriteBool(value); }
+    void Double(const double &value) { m_out.WriteDouble(value); }
+    void Text(const QString &value) { m_out.WriteText(value); }
     void Dates(const QList<TAdditionalDate> &dates)
     {
         Int(int(dates.size()));
@@ -105,14 +70,10 @@ public:
             Double(date.Finish);
         }
     }
+    const QByteArray &Data() const { return m_out.Data(); }
 
 private:
-    template <typename T> void Put(T littleEndian)
-    {
-        m_out.append(reinterpret_cast<const char *>(&littleEndian), sizeof littleEndian);
-    }
-
-    QByteArray &m_out;
+    TBinaryWriter m_out;
 };
 
 // Items 1 to 61 of a camera record in stored order, for reading (TReader, TCamera) and writing (TWriter,
@@ -190,8 +151,7 @@ QString CameraFilePath() { return App().DataFolder + QStringLiteral("/cam.dat");
 
 bool SaveCameras(const TCameraListHost &host)
 {
-    QByteArray content;
-    TWriter out(content);
+    TWriter out;
     out.Int(FormatNumber);
     out.Int(host.GridColumns());
     out.Int(host.GridRows());
@@ -206,6 +166,7 @@ bool SaveCameras(const TCameraListHost &host)
     }
 
     // Written beside the old file and renamed over it: a failure part-way leaves the old list intact.
+    const QByteArray &content = out.Data();
     QSaveFile file(CameraFilePath());
     if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
         return true;

@@ -1,6 +1,5 @@
 #include "mainwindow/mainform.h"
 
-#include "core/binarystream.h"
 #include "core/cameratimers.h"
 #include "core/clock.h"
 #include "core/log.h"
@@ -21,7 +20,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -156,12 +154,12 @@ void TMainForm::BuildToolbarAndMenus()
     ToolBar1->setMovable(false);
     ToolBar1->setIconSize(QSize(32, 32));
 
-    ToolButton10 = AddToolButton(QStringLiteral("addcamera"));
-    ToolButton1 = AddToolButton(QStringLiteral("remove"));
-    ToolButton2 = AddToolButton(QStringLiteral("edit"));
-    ToolButton3 = AddToolButton(QStringLiteral("startmonitoring"));
+    ToolButton10 = AddToolButton(QStringLiteral("add-camera"));
+    ToolButton1 = AddToolButton(QStringLiteral("remove-camera"));
+    ToolButton2 = AddToolButton(QStringLiteral("edit-camera"));
+    ToolButton3 = AddToolButton(QStringLiteral("monitoring-start"));
     ToolButton4 = AddToolButton(QStringLiteral("fullscreen"));
-    ToolButton9 = AddToolButton(QStringLiteral("layout"));
+    ToolButton9 = AddToolButton(QStringLiteral("camera-layout"));
     ToolButton5 = AddToolButton(QStringLiteral("settings"));
     ToolButtonHelp = AddToolButton(QStringLiteral("help"));
     connect(ToolButton10, &QToolButton::clicked, this, &TMainForm::ToolButton10Click);
@@ -493,10 +491,7 @@ void TMainForm::RunShutdownSequence()
     hide();
     Terminator->SetEnabled(true);
     try {
-        if (Hooks.SaveCameras)
-            Hooks.SaveCameras();
-        else
-            SaveCameraList();
+        Run(Hooks.SaveCameras);
         ReleaseEverything();
     } catch (...) {
         // The remaining release steps are skipped; the program still ends.
@@ -529,23 +524,6 @@ void TMainForm::ReleaseEverything()
     Run(Hooks.ReleaseCameraGrid);
     SetCameraGrid(nullptr);
     Run(Hooks.ReleaseMailComponents);
-}
-
-void TMainForm::SaveCameraList()
-{
-    // Until the camera list file is written in full: the header of an empty list in the default grid.
-    TBinaryWriter content;
-    content.WriteInt32(10);
-    content.WriteInt32(2);
-    content.WriteInt32(2);
-    content.WriteInt32(0);
-    const QString path = App().DataFolder + QStringLiteral("/cam.dat");
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(content.Data()) >= 0 && file.commit())
-        return;
-    ReportError(Translate(QStringLiteral("Could not save settings. Please check the possibility to write to file "))
-                    + path,
-                false);
 }
 
 // --- timers ---------------------------------------------------------------------------------------------

@@ -190,7 +190,6 @@ private:
     void SetCaptions();
     void RunShutdownSequence();
     void ReleaseEverything();
-    void SaveCameraList();
     void CloseModalDialogs();
 
     TMainFormOptions m_options;

@@ -163,7 +163,7 @@ void WriteAlarmLine(const TCamera &camera, const QString &action)
 {
     const QString text = Translate(QStringLiteral("ALARM on camera ")) + camera.CustomTitle + QStringLiteral(": ") + action;
     AddLogLine(text);
-    ShowAlartOnBaloonIfNeeded(rt::LogLineText(text));
+    ShowAlartOnBaloonIfNeeded(LogLine(Now(), text));
 }
 
 void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer)
@@ -171,3 +171,7 @@ void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer)
     g_emailOnTimer = std::move(emailOnTimer);
     g_smsOnTimer = std::move(smsOnTimer);
 }
+
+void SendEmailAlert(TCamera &camera) { Send(g_emailOnTimer, camera); }
+
+void SendSMSAlert(TCamera &camera) { Send(g_smsOnTimer, camera); }

@@ -32,3 +32,6 @@ void WriteAlarmLine(const TCamera &camera, const QString &action);
 // until then an alert that is due goes nowhere.
 using TAlertSender = std::function<void(TCamera &)>;
 void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer);
+// Runs the installed sender (the camera's Email_Timer and SMS_Timer ticks); nothing when none is installed.
+void SendEmailAlert(TCamera &camera);
+void SendSMSAlert(TCamera &camera);

@@ -2,6 +2,7 @@
 
 #include "core/camera.h"
 #include "core/clock.h"
+#include "core/dateformat.h"
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -108,7 +109,7 @@ void DetectionTriggerOnTimer(TCamera &camera)
         return;
     if (App().GlobalSettings.DateTimeOverlay)
         if (TCameraControl *control = CameraControl(camera))
-            control->SetClockText(rt::DateTimeText(Now()));
+            control->SetClockText(RegionalDateTimeText(Now()));
     const bool scheduled = ScheduledNow(camera);
     if (scheduled == camera.IsScheduledNow)
         return;

@@ -28,22 +28,6 @@ bool IsLater(TDateTime now, TDateTime limit) { return ToMilliseconds(now) > ToMi
 
 bool IsEarlier(TDateTime now, TDateTime limit) { return ToMilliseconds(now) < ToMilliseconds(limit); }
 
-QString DateTimeText(TDateTime value)
-{
-    const QLocale locale = QLocale::system();
-    const QDateTime moment = dt::ToQDateTime(value);
-    QString text = locale.toString(moment.date(), QLocale::ShortFormat);
-    if (moment.time().msecsSinceStartOfDay() == 0)
-        return text;
-    // The long time format without the time zone name that some locales append.
-    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(zone);
-    return text + QLatin1Char(' ') + locale.toString(moment.time(), timeFormat.trimmed());
-}
-
-QString LogLineText(const QString &text) { return DateTimeText(Now()) + QStringLiteral(" - ") + text; }
-
 QString FormatText(const QString &format, const QStringList &arguments)
 {
     QString result;

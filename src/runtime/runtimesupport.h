@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers shared by the monitoring, alarm, siren and housekeeping logic: time comparisons that are
-// exact at whole milliseconds, the date-time text of log lines, "%s" formatting and timer switching.
+// exact at whole milliseconds, "%s" formatting and timer switching.
 #include "core/datetime.h"
 
 #include <QString>
@@ -21,12 +21,6 @@ qint64 MillisecondsOfDay(TDateTime value);
 // now is strictly later / strictly earlier than limit.
 bool IsLater(TDateTime now, TDateTime limit);
 bool IsEarlier(TDateTime now, TDateTime limit);
-
-// The date and time as log lines show them: the regional short date and long time, the time left out
-// at exactly midnight.
-QString DateTimeText(TDateTime value);
-// A complete log line for a text written now: date and time, " - ", text.
-QString LogLineText(const QString &text);
 
 // Fills the "%s" placeholders of a (translated) format text in order; missing arguments leave the
 // placeholder empty, surplus arguments are dropped.

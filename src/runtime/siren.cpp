@@ -1,5 +1,7 @@
 #include "runtime/siren.h"
 
+#include "platform/folders.h"
+
 #include "core/camera.h"
 #include "core/clock.h"
 #include "core/main.h"
@@ -7,7 +9,6 @@
 #include "runtime/alarms.h"
 #include "runtime/runtimesupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include <algorithm>
@@ -30,7 +31,7 @@ int SirenVolume(int alarmVolume)
 
 QString SirenSoundFile(int soundIndex)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::number(soundIndex) + QStringLiteral(".wav"));
+    return QDir(platform::ProgramFolder()).filePath(QString::number(soundIndex) + QStringLiteral(".wav"));
 }
 
 bool StartSirenIfDue(TCamera &camera)

@@ -8,6 +8,7 @@
 #include "core/startup.h"
 #include "core/timer.h"
 #include "core/translation.h"
+#include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "sandboxhome.h"
 
@@ -54,6 +55,7 @@ class TestMainForm : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<TCameraWiring> m_wiring; // the real camera list file at shutdown
     QStringList m_steps; // what the hooks saw, in order
 
     QString DataFolder() const { return m_dir->path() + "/appdata/Ostrivo"; }
@@ -62,6 +64,7 @@ class TestMainForm : public QObject
     TMainForm &MakeForm(bool hide = false)
     {
         m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata", m_dir->path() + "/program"});
+        m_wiring = std::make_unique<TCameraWiring>(*m_form);
         return *m_form;
     }
 
@@ -97,6 +100,7 @@ private slots:
     void cleanup()
     {
         m_form.reset();
+        m_wiring.reset();
         m_prompts.reset();
         m_dir.reset();
     }

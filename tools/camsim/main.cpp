@@ -1,5 +1,6 @@
 // ostrivo-camsim: a simulated network camera for tests, demonstrations and trying Ostrivo without one.
 #include "camserver.h"
+#include "democamdat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,7 +31,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption auth(QStringLiteral("auth"), QStringLiteral("basic or digest (default basic)."),
                                   QStringLiteral("basic|digest"), QStringLiteral("basic"));
     const QCommandLineOption motion(QStringLiteral("motion"), QStringLiteral("Start with a moving scene."));
-    parser.addOptions({port, bind, size, fps, user, password, auth, motion});
+    const QCommandLineOption demo(QStringLiteral("write-demo-camdat"),
+                                  QStringLiteral("Write FOLDER/cam.dat with one camera on this simulator (at --port) "
+                                                 "unless it exists, then end."),
+                                  QStringLiteral("FOLDER"));
+    const QCommandLineOption demoCount(QStringLiteral("demo-cameras"),
+                                       QStringLiteral("How many cameras --write-demo-camdat writes (1 to 4)."),
+                                       QStringLiteral("N"), QStringLiteral("1"));
+    parser.addOptions({port, bind, size, fps, user, password, auth, motion, demo, demoCount});
     parser.process(app);
 
     const auto fail = [](const QString &text) {
@@ -43,6 +51,12 @@ int main(int argc, char *argv[])
     if (!ok || portValue > 65535)
         return fail(QStringLiteral("bad port"));
     options.Port = quint16(portValue);
+    if (parser.isSet(demo)) {
+        QString error;
+        return WriteDemoCameraList(parser.value(demo), options.Port, parser.value(demoCount).toInt(), &error)
+                   ? 0
+                   : fail(error);
+    }
     if (!options.Bind.setAddress(parser.value(bind)))
         return fail(QStringLiteral("bad bind address"));
     const QStringList wh = parser.value(size).split(QLatin1Char('x'));

@@ -1,0 +1,39 @@
+#pragma once
+// Joins the cameras to the main window: the camera grid, reading and writing the camera list over it,
+// bringing cameras up and down, the reconnection tick and the grid commands.
+#include "core/camerafile.h"
+#include "mainwindow/gridpanel.h"
+#include "runtime/lifecycle.h"
+
+#include <QPointer>
+
+class TMainForm;
+
+class TCameraWiring : public TCameraListHost
+{
+public:
+    // Sets the camera hooks of the form; the wiring must live as long as the form.
+    explicit TCameraWiring(TMainForm &form);
+    ~TCameraWiring() override;
+    TCameraWiring(const TCameraWiring &) = delete;
+    TCameraWiring &operator=(const TCameraWiring &) = delete;
+
+    TAdvancedGridPanel *Grid() const { return m_grid; }
+    TCameraReconnector &Reconnector() { return m_reconnector; }
+
+    // TCameraListHost
+    int GridColumns() const override;
+    int GridRows() const override;
+    void RealignGrid(int cols, int rows) override;
+    bool IsCellFree(int col, int row) const override;
+    bool FirstFreeCell(int &col, int &row) const override;
+    void CreateCamera(TCamera &camera, int col, int row) override;
+    bool CameraCell(const TCamera &camera, int &col, int &row) const override;
+
+private:
+    TAdvancedGridPanel *CreateGrid(QWidget *parent);
+
+    TMainForm &m_form;
+    QPointer<TAdvancedGridPanel> m_grid;
+    TCameraReconnector m_reconnector;
+};
