@@ -7,10 +7,10 @@
 #include "capture/encodersettings.h"
 #include "capture/jpegencoder.h"
 
+#include "benchscene.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -26,33 +26,6 @@ constexpr int Height = 720;
 double CpuSeconds()
 {
     return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-std::vector<QImage> Scene(int count)
-{
-    std::vector<QImage> frames;
-    QRandomGenerator random(7);
-    // Detail of the scene: a fixed texture of 4 x 4 patches.
-    std::vector<int> texture(size_t(Width / 4) * (Height / 4));
-    for (int &value : texture)
-        value = int(random.bounded(61)) - 30;
-    for (int n = 0; n < count; ++n) {
-        QImage image(Width, Height, QImage::Format_RGB32);
-        for (int y = 0; y < Height; ++y) {
-            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < Width; ++x) {
-                const int level = texture[size_t(y / 4) * (Width / 4) + size_t(x / 4)] + int(random.bounded(9)) - 4;
-                line[x] = qRgb(qBound(0, x / 6 + level, 255), qBound(0, y / 3 + level, 255),
-                               qBound(0, 128 + (x - y) / 12 + level, 255));
-            }
-        }
-        QPainter painter(&image);
-        painter.fillRect(200, 400, 300, 200, QColor(90, 90, 80));
-        painter.setBrush(QColor(200, 60, 40));
-        painter.drawEllipse(100 + n * 30, 250, 120, 160); // someone walking through
-        frames.push_back(image);
-    }
-    return frames;
 }
 
 struct TResult
@@ -101,7 +74,7 @@ int BenchRecord(int argc, char **argv)
             fps = qBound(1, QByteArray(argv[i + 1]).toInt(), 60);
     }
     QTemporaryDir dir;
-    const std::vector<QImage> scene = Scene(fps);
+    const std::vector<QImage> scene = BenchScene(fps);
     std::printf("record: %dx%d frames, %d fps, %.0f s per mode, synthetic textured scene with sensor noise\n", Width, Height,
                 fps, seconds);
 

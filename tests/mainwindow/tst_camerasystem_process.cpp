@@ -58,6 +58,7 @@ class TOutputWatch
 {
 public:
     explicit TOutputWatch(QProcess &process) : m_process(process) {}
+    // Waits until a line read since the mark ends with the text.
     bool WaitFor(const QString &text, int timeoutMs)
     {
         QDeadlineTimer deadline(timeoutMs);
@@ -65,17 +66,18 @@ public:
             m_buffer += m_process.readAllStandardError();
             qsizetype end;
             while ((end = m_buffer.indexOf('\n')) >= 0) {
-                const QString line = QString::fromUtf8(m_buffer.left(end)).trimmed();
+                m_lines << QString::fromUtf8(m_buffer.left(end)).trimmed();
                 m_buffer.remove(0, end + 1);
-                m_lines << line;
-                if (line.endsWith(text))
-                    return true;
             }
+            for (qsizetype i = m_mark; i < m_lines.size(); ++i)
+                if (m_lines[i].endsWith(text))
+                    return true;
             if (deadline.hasExpired() || m_process.state() != QProcess::Running)
                 return false;
             m_process.waitForReadyRead(50);
         }
     }
+    void Mark() { m_mark = m_lines.size(); }
     // The states a camera has been seen in so far.
     QStringList States(const QString &title) const
     {
@@ -89,6 +91,7 @@ private:
     QProcess &m_process;
     QByteArray m_buffer;
     QStringList m_lines;
+    qsizetype m_mark = 0;
 };
 
 } // namespace
@@ -145,13 +148,15 @@ private slots:
         TOutputWatch output(process);
 
         // The first reconnection tick, 3 s after start-up, starts the pictures.
-        QVERIFY(output.WaitFor("camera Alpha live", 5000 + 3000));
-        QVERIFY(output.WaitFor("camera Beta live", 2000));
+        QVERIFY(output.WaitFor("camera Alpha live", 5000));
+        QVERIFY(output.WaitFor("camera Beta live", 1000));
         QVERIFY(output.States("Gamma").contains("down"));
         QVERIFY(!output.States("Gamma").contains("live"));
 
+        output.Mark();
         alpha.Stop();
         QVERIFY(output.WaitFor("camera Alpha down", 5000));
+        output.Mark();
         QVERIFY(alpha.Start());
         QVERIFY(output.WaitFor("camera Alpha live", 5000));
         QCOMPARE(output.States("Beta").last(), QString("live"));

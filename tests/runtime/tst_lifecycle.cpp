@@ -317,6 +317,7 @@ private slots:
             camera->Grabber->StartPreview();
         }
         App().SelCamIndex = 0;
+        App().GlobalSettings.DateTimeOverlay = false;
         QImage grey(350, 260, QImage::Format_RGB32);
         grey.fill(QColor(128, 128, 128));
         qint64 time = 0;
@@ -327,7 +328,7 @@ private slots:
             const quint32 number = grabber->LatestFrame().Number;
             time += 1000000;
             grabber->PushFrame(grey, time);
-            QTest::qWaitFor([&] { return grabber->LatestFrame().Number != number && grabber->LatestFrame().Time == time; },
+            (void)QTest::qWaitFor([&] { return grabber->LatestFrame().Number != number && grabber->LatestFrame().Time == time; },
                             3000);
             QTest::qWait(30);
             return grabber->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -346,15 +347,18 @@ private slots:
         picture = shown(selected);
         QVERIFY(CountPixels(picture, topRight, IsWhite) > 10);
 
-        // Full screen but neither selected nor alerting: nothing.
+        // Full screen but neither selected nor alerting: nothing, unless the clock overlay is on.
         other.Grabber->SetDisplayFullScreen(0, true);
         QCOMPARE(CountPixels(shown(other), topRight, IsWhite), 0);
+        App().GlobalSettings.DateTimeOverlay = true;
+        QVERIFY(CountPixels(shown(other), topRight, IsWhite) > 10);
+        App().GlobalSettings.DateTimeOverlay = false;
 
         // Alerting: the red frame along the edges, also when not selected.
         other.detector_MotionWasDetected = true;
         picture = shown(other);
         QVERIFY(CountPixels(picture, leftEdge, IsRed) > 60);
-        QVERIFY(CountPixels(picture, QRect(100, 250, 150, 8), IsRed) > 50);
+        QVERIFY(CountPixels(picture, QRect(20, 256, 40, 5), IsRed) > 60); // bottom edge
         other.detector_MotionWasDetected = false;
         QCOMPARE(CountPixels(shown(other), leftEdge, IsRed), 0);
         selected.Grabber->SetDisplayFullScreen(0, false);
