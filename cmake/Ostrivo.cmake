@@ -34,5 +34,11 @@ function(ostrivo_tests subsystem)
     set_tests_properties(${subsystem}/${name} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
       TIMEOUT 300 LABELS ${subsystem})
+    # Tests that play sound share the media backend's fallback sink: run them one at a time.
+    file(READ ${test_source} test_text)
+    string(FIND "${test_text}" "OpenPlayer" plays_sound)
+    if(NOT plays_sound EQUAL -1)
+      set_tests_properties(${subsystem}/${name} PROPERTIES RESOURCE_LOCK audio)
+    endif()
   endforeach()
 endfunction()

@@ -4,6 +4,7 @@
 #include "core/startup.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/monitoringwiring.h"
 #include "platform/termination.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char *argv[])
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
     TCameraWiring cameras(form);
+    WireMonitoring(form);
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

@@ -316,6 +316,11 @@ bool TAviRecorder::TImpl::WriteSlot(qint64 slot)
             return FailAv(QStringLiteral("cannot write to the file"), result);
     }
     nextSlot = slot + 1;
+    // Hand the written pictures to the file about once a second, so that a recording grows on disk while it
+    // runs and a crash loses at most the last second (the index is still written only at the close).
+    const qint64 slotsPerSecond = std::max<qint64>(1, std::llround(1.0 / av_q2d(timeBase)));
+    if (format->pb && slot % slotsPerSecond == 0)
+        avio_flush(format->pb);
     return true;
 }
 

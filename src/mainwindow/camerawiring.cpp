@@ -5,6 +5,7 @@
 #include "core/timer.h"
 #include "mainwindow/gridpanel.h"
 #include "mainwindow/mainform.h"
+#include "runtime/cameracontrol.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ TCamera *CameraAt(int index)
 
 TCameraWiring::TCameraWiring(TMainForm &form) : m_form(form)
 {
-    InstallCaptureControlResolver();
+    InstallComponentCameraControl();
     TMainForm::THooks &hooks = form.Hooks;
     hooks.CreateCameraGrid = [this](QWidget *parent) -> QWidget * { return CreateGrid(parent); };
     hooks.LoadCameras = [this] { ::LoadCameras(*this); };

@@ -46,38 +46,6 @@ void Require(bool ok)
         throw TStepFailed();
 }
 
-// The camera's component as the monitoring and alarm logic sees it.
-class TComponentControl final : public TCameraControl
-{
-public:
-    explicit TComponentControl(TAdvancedCaptureComponent *component) : m_component(component) {}
-
-    bool MotionDetector_Enabled() const override { return m_component->MotionDetector_Enabled(); }
-    void SetMotionDetector_Enabled(bool enabled) override { m_component->SetMotionDetector_Enabled(enabled); }
-    void SetMonitoringIcon(bool visible) override { m_component->SetImageOverlay_Enabled(0, visible); }
-    void SetCountdownIcon(bool visible) override { m_component->SetImageOverlay_Enabled(1, visible); }
-    void SetClockText(const QString &text) override
-    {
-        m_component->SetTextOverlay_Selector(2);
-        m_component->SetTextOverlay_String(text);
-    }
-    void StartRecording() override { m_component->StartRecording(); }
-    void StopRecording() override { m_component->StopRecording(); }
-    void StartPreview() override { m_component->StartPreview(); }
-    bool CaptureFrameTo() override { return m_component->CaptureFrameTo(fc_JpegFile, QString()); }
-
-    TAdvancedCaptureComponent *Component() const { return m_component; }
-
-private:
-    TAdvancedCaptureComponent *m_component;
-};
-
-std::map<const TCamera *, std::unique_ptr<TComponentControl>> &Controls()
-{
-    static std::map<const TCamera *, std::unique_ptr<TComponentControl>> controls;
-    return controls;
-}
-
 // --- state changes for the camera log category ------------------------------------------------------------
 
 enum class TWatchedState { Unknown, Down, Starting, Live };
@@ -265,7 +233,6 @@ void GrabberCreate(TCamera &camera, int column, int row)
     try {
         auto *grabber = new TAdvancedCaptureComponent(nullptr);
         camera.Grabber = grabber;
-        Controls()[&camera] = std::make_unique<TComponentControl>(grabber);
         Require(g_placer && g_placer(grabber, column, row));
         grabber->SetDragKind(dkDrag);
         grabber->SetDragMode(dmAutomatic);
@@ -379,7 +346,6 @@ void GrabberDelete(TCamera &camera)
     grabber->StopPreview();
     grabber->ClosePlayer();
     camera.Grabber = nullptr;
-    Controls().erase(&camera);
     Watched().erase(&camera);
     delete grabber;
 }
@@ -468,13 +434,4 @@ void TCameraReconnector::ReconnectTimerTimer(TTimer &reconnectTimer)
         // Run once the tick has returned and its busy flag is clear: the dialog may stay open a long time.
         QTimer::singleShot(0, [add = AddCamera] { add(); });
     }
-}
-
-void InstallCaptureControlResolver()
-{
-    SetCameraControlResolver([](TCamera &camera) -> TCameraControl * {
-        const auto found = Controls().find(&camera);
-        return found != Controls().end() && found->second->Component() == camera.Grabber ? found->second.get()
-                                                                                           : nullptr;
-    });
 }

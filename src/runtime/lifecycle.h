@@ -69,5 +69,3 @@ private:
     bool m_addCameraOffered = false;
 };
 
-// Resolves the monitoring and alarm logic's TCameraControl to the camera's capture component.
-void InstallCaptureControlResolver();
