@@ -1,5 +1,6 @@
 // The real program with a stored camera list: two simulator cameras and one on a closed port come up
 // headless, a lost camera comes back at a reconnection tick, and shutdown writes the list back unchanged.
+#include "programprocess.h"
 #include "camsimprocess.h"
 #include "core/camerafile.h"
 #include "core/main.h"
@@ -131,13 +132,7 @@ private slots:
         const QByteArray given = camDat.readAll();
         camDat.close();
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-            env.remove(name);
-        env.insert("HOME", home.path());
-        env.insert("XDG_RUNTIME_DIR", home.path());
-        env.insert("LC_ALL", "C");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcessEnvironment env = SandboxedProgramEnvironment(home.path());
         env.insert("QT_LOGGING_RULES", "ostrivo.camera.info=true");
         QProcess process;
         process.setProcessEnvironment(env);

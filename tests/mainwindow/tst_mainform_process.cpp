@@ -1,5 +1,6 @@
 // The real program, started headless with an empty home: start-up output and folders, and the end by a
 // termination signal.
+#include "programprocess.h"
 #include <QtTest>
 
 #include <csignal>
@@ -21,13 +22,7 @@ private slots:
         QVERIFY2(QFileInfo(program).isExecutable(), "build the ostrivo target first");
 
         QTemporaryDir home;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "LANGUAGE", "LC_MESSAGES"})
-            env.remove(name);
-        env.insert("HOME", home.path());
-        env.insert("XDG_RUNTIME_DIR", home.path());
-        env.insert("LC_ALL", "C");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcessEnvironment env = SandboxedProgramEnvironment(home.path());
         QProcess process;
         process.setProcessEnvironment(env);
         process.setProgram(program);

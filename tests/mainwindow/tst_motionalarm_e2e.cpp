@@ -2,6 +2,7 @@
 // schedule, video and snapshots on. A moving scene gives the alarm lines, a growing recording and
 // snapshots; a still scene ends the recording after the continuation time, and the file plays at its
 // real length.
+#include "programprocess.h"
 #include "core/camera.h"
 #include "core/camerafile.h"
 #include "core/main.h"
@@ -158,13 +159,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "LANGUAGE", "LC_MESSAGES"})
-            env.remove(name);
-        env.insert("HOME", home);
-        env.insert("XDG_RUNTIME_DIR", home);
-        env.insert("LC_ALL", "C");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcessEnvironment env = SandboxedProgramEnvironment(home);
         m_program.setProcessEnvironment(env);
         m_program.start(bin + "/ostrivo", {"-hide"});
         QVERIFY(m_program.waitForStarted(5000));

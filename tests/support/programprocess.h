@@ -1,0 +1,17 @@
+#pragma once
+// Runs the built ostrivo program as a user would, headless, with its home (data and settings folders) in a
+// folder of the test's, so that no real user's files are read or written.
+#include <QProcessEnvironment>
+#include <QString>
+
+inline QProcessEnvironment SandboxedProgramEnvironment(const QString &home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "LANGUAGE", "LC_MESSAGES"})
+        env.remove(name);
+    env.insert("HOME", home);
+    env.insert("XDG_RUNTIME_DIR", home);
+    env.insert("LC_ALL", "C");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return env;
+}
