@@ -225,9 +225,19 @@ private slots:
             QVERIFY(QImage(m_output + "/" + name).width() > 0);
         }
 
+        // A recording still running when the program is told to end is closed into a playable file.
+        const QString second = m_output + "/" + Title + "_000002.avi";
+        QVERIFY(SetMotion(true));
+        QDeadlineTimer secondAppears(8000);
+        while (!QFile::exists(second) && !secondAppears.hasExpired())
+            QTest::qWait(100);
+        QVERIFY2(QFile::exists(second), "no second recording after motion came back");
+        QTest::qWait(2000);
         ::kill(pid_t(m_program.processId()), SIGTERM);
         QVERIFY(m_program.waitForFinished(5000));
         QCOMPARE(m_program.exitCode(), 0);
+        const double interrupted = ProbedDuration(second);
+        QVERIFY2(interrupted > 1.0, qPrintable(QString("interrupted recording: %1 s").arg(interrupted)));
 
         // While it is open the recording should reach the disk a little at a time, so that an end of the
         // program in the middle of an alarm keeps what was recorded so far.
