@@ -37,6 +37,8 @@ bool TCaptureComponent::StartRecording()
     if (!m_recording->Start(fileName, options, error)) {
         if (OnLog)
             OnLog(this, QStringLiteral("Cannot start recording to ") + fileName + QStringLiteral(": ") + error);
+        if (m_state == cs_Recording) // the recording it replaced is closed already
+            m_state = cs_Preview;
         return false;
     }
     m_state = cs_Recording;

@@ -3,6 +3,7 @@
 #include <QAudioOutput>
 #include <QFileInfo>
 #include <QMediaPlayer>
+#include <QTimer>
 #include <QUrl>
 
 TSoundPlayer::TSoundPlayer(QObject *parent)
@@ -26,8 +27,22 @@ void TSoundPlayer::EnsurePlayer()
     m_output->setVolume(float(m_volume) / 65535.0f);
     m_player->setAudioOutput(m_output);
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::EndOfMedia && m_state == ps_Playing)
-            SetState(ps_Paused);
+        if (status != QMediaPlayer::EndOfMedia || m_state != ps_Playing)
+            return;
+        // The backend may still deliver the end of the file played before this start (another file or the
+        // same one again): an end that comes right after the start of a longer file is that stale one.
+        const qint64 sinceStart = m_sinceStart.elapsed();
+        const qint64 duration = m_player->duration();
+        if (sinceStart < 150 && (duration <= 0 || duration > sinceStart + 50)) {
+            // Looked at again shortly: a real end leaves the player at the end, a stale one does not.
+            QTimer::singleShot(200, this, [this, start = m_starts] {
+                if (start == m_starts && m_state == ps_Playing
+                    && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
+                    SetState(ps_Paused);
+            });
+            return;
+        }
+        SetState(ps_Paused);
     });
     connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString &text) {
         if (error == QMediaPlayer::NoError)
@@ -59,6 +74,8 @@ void TSoundPlayer::SetAudioVolume(int volume)
 void TSoundPlayer::Restart()
 {
     m_player->setPosition(0);
+    m_sinceStart.start();
+    ++m_starts;
     m_player->play();
     if (m_player->error() != QMediaPlayer::NoError) {
         m_lastError = m_player->errorString();

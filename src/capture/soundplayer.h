@@ -10,6 +10,7 @@
 // Threads: UI thread only (create, call and receive the events there).
 #include "capture/playerstate.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -58,4 +59,6 @@ private:
     int m_volume = 65535;
     TPlayerState m_state = ps_Closed;
     QString m_lastError;
+    QElapsedTimer m_sinceStart; // since the last start of playing
+    quint64 m_starts = 0;       // counts the starts, to tell a late report from a current one
 };

@@ -397,7 +397,7 @@ void TMainForm::MinimizeToTray()
 
 void TMainForm::OpenFromTray()
 {
-    if (isVisible())
+    if (isVisible() || m_closing || m_ended)
         return;
     show();
     activateWindow();
@@ -447,7 +447,17 @@ void TMainForm::CloseModalDialogs()
     }
 }
 
-void TMainForm::CloseMainWindow() { RequestClose(); }
+void TMainForm::CloseMainWindow()
+{
+    // During start-up the close ends start-up at once. Otherwise the operation that asked for it (an error
+    // reported in the middle of a command or a timer handler) finishes first and the window closes right
+    // after: the shutdown then never frees what that operation still holds, nor waits for its busy flag.
+    if (m_starting) {
+        RequestClose();
+        return;
+    }
+    QTimer::singleShot(0, this, [this] { RequestClose(); });
+}
 
 bool TMainForm::RequestClose()
 {

@@ -14,6 +14,7 @@
 #include "runtime/streamaddress.h"
 
 #include <QPainter>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -174,7 +175,11 @@ void WireEvents(TCamera &camera, TAdvancedCaptureComponent &grabber)
 {
     TCamera *cam = &camera;
     grabber.OnMotionDetected = [cam](TCaptureComponent *, double ratio, int, int, const QImage *, quint32, qint64, int,
-                                     bool &) { CameraMotionDetected(*cam, ratio); };
+                                     bool &) {
+        // Frames keep arriving while shutdown drains the timers; they start no new alarm then.
+        if (!IsShuttingDown())
+            CameraMotionDetected(*cam, ratio);
+    };
     grabber.OnMotionNotDetected = [cam](TCaptureComponent *, const QImage *, quint32, qint64, int, bool &) {
         CameraMotionNotDetected(*cam);
     };
@@ -432,6 +437,9 @@ void TCameraReconnector::ReconnectTimerTimer(TTimer &reconnectTimer)
     if (App().Cameras.empty() && IsWindowShowing && IsWindowShowing()
         && !(IsCameraDialogShowing && IsCameraDialogShowing()) && AddCamera) {
         // Run once the tick has returned and its busy flag is clear: the dialog may stay open a long time.
-        QTimer::singleShot(0, [add = AddCamera] { add(); });
+        QTimer::singleShot(0, qApp, [add = AddCamera] {
+            if (!IsShuttingDown())
+                add();
+        });
     }
 }

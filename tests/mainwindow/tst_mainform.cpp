@@ -324,7 +324,9 @@ private slots:
         QSignalSpy ended(&form, &TMainForm::Ended);
         m_prompts->answers = {true};
         ReportError("Something broke", true);
-        QCOMPARE(ended.count(), 1);
+        // The operation that reported the error finishes first; the close follows from the event loop.
+        QCOMPARE(ended.count(), 0);
+        QTRY_COMPARE(ended.count(), 1);
         QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
     }
 
