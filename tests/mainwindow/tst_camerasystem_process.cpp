@@ -135,11 +135,7 @@ private slots:
         QProcessEnvironment env = SandboxedProgramEnvironment(home.path());
         env.insert("QT_LOGGING_RULES", "ostrivo.camera.info=true");
         QProcess process;
-        process.setProcessEnvironment(env);
-        process.setProgram(program);
-        process.setArguments({"-hide"});
-        process.start();
-        QVERIFY(process.waitForStarted(5000));
+        QVERIFY(StartHiddenProgram(process, env));
         TOutputWatch output(process);
 
         // The first reconnection tick, 3 s after start-up, starts the pictures.

@@ -24,11 +24,7 @@ private slots:
         QTemporaryDir home;
         QProcessEnvironment env = SandboxedProgramEnvironment(home.path());
         QProcess process;
-        process.setProcessEnvironment(env);
-        process.setProgram(program);
-        process.setArguments({"-hide"});
-        process.start();
-        QVERIFY(process.waitForStarted(5000));
+        QVERIFY(StartHiddenProgram(process, env));
 
         const QString started = "Ostrivo is started and configured";
         QByteArray err;

@@ -160,9 +160,7 @@ private slots:
             return;
 
         QProcessEnvironment env = SandboxedProgramEnvironment(home);
-        m_program.setProcessEnvironment(env);
-        m_program.start(bin + "/ostrivo", {"-hide"});
-        QVERIFY(m_program.waitForStarted(5000));
+        QVERIFY(StartHiddenProgram(m_program, env));
         TOutput log{m_program, QProcess::StandardError, {}};
         QVERIFY2(log.WaitFor("Ostrivo is started and configured", 15000), log.text.constData());
         if (!log.WaitFor("Monitoring is started on camera " + Title.toUtf8(), 8000))

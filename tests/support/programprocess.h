@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built ostrivo program as a user would, headless, with its home (data and settings folders) in a
 // folder of the test's, so that no real user's files are read or written.
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -14,4 +15,15 @@ inline QProcessEnvironment SandboxedProgramEnvironment(const QString &home)
     env.insert("LC_ALL", "C");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     return env;
+}
+
+// Starts the built program hidden in the notification area ("-hide") with the given environment; false
+// when it did not start.
+inline bool StartHiddenProgram(QProcess &process, const QProcessEnvironment &env)
+{
+    process.setProcessEnvironment(env);
+    process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo"));
+    process.setArguments({QStringLiteral("-hide")});
+    process.start();
+    return process.waitForStarted(5000);
 }
