@@ -5,6 +5,7 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
+#include "pendingsubsystems.h"
 #include "platform/termination.h"
 
 #include <QApplication>
@@ -21,7 +22,9 @@ int main(int argc, char *argv[])
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
     TCameraWiring cameras(form);
-    WireMonitoring(form);
+    TMonitoringWiring monitoring(form);
+    TPendingSubsystems pending;
+    form.Plug({cameras, pending, monitoring, pending, pending, pending});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

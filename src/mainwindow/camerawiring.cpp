@@ -20,40 +20,46 @@ TCamera *CameraAt(int index)
 TCameraWiring::TCameraWiring(TMainForm &form) : m_form(form)
 {
     InstallComponentCameraControl();
-    TMainForm::THooks &hooks = form.Hooks;
-    hooks.CreateCameraGrid = [this](QWidget *parent) -> QWidget * { return CreateGrid(parent); };
-    hooks.LoadCameras = [this] { ::LoadCameras(*this); };
-    hooks.SaveCameras = [this] { ::SaveCameras(*this); };
-    hooks.UpdateTextOverlays = [] { UpdateTextOverlaysOnCameras(); };
-    hooks.ReleaseCamera = [](TCamera &camera) { GrabberDelete(camera); };
-    hooks.ReleaseCameraGrid = [this] {
-        if (m_grid)
-            for (const auto &camera : App().Cameras)
-                if (camera->Grabber)
-                    m_grid->RemoveView(camera->Grabber);
-        SetCameraViewPlacer({});
-    };
-    hooks.ReconnectOnTimer = [this] { m_reconnector.ReconnectTimerTimer(*m_form.ReconnectTimer); };
-    hooks.FullScreen = [this] {
-        if (m_grid)
-            m_grid->FullScreen();
-    };
-    hooks.NextLayout = [this] {
-        if (m_grid)
-            m_grid->StepLayout();
-    };
-    hooks.ApplyLayout = [this](int columns, int rows) {
-        if (m_grid)
-            m_grid->ApplyLayout(columns, rows);
-    };
-
     m_reconnector.IsWindowShowing = [this] { return m_form.IsMainWindowShowing(); };
     m_reconnector.AddCamera = [this] { m_form.ToolButton10Click(); };
 }
 
 TCameraWiring::~TCameraWiring() { SetCameraViewPlacer({}); }
 
-TAdvancedGridPanel *TCameraWiring::CreateGrid(QWidget *parent)
+void TCameraWiring::LoadCameras() { ::LoadCameras(*this); }
+void TCameraWiring::SaveCameras() { ::SaveCameras(*this); }
+void TCameraWiring::UpdateTextOverlays() { UpdateTextOverlaysOnCameras(); }
+void TCameraWiring::ReleaseCamera(TCamera &camera) { GrabberDelete(camera); }
+void TCameraWiring::ReconnectOnTimer() { m_reconnector.ReconnectTimerTimer(*m_form.ReconnectTimer); }
+
+void TCameraWiring::ReleaseCameraGrid()
+{
+    if (m_grid)
+        for (const auto &camera : App().Cameras)
+            if (camera->Grabber)
+                m_grid->RemoveView(camera->Grabber);
+    SetCameraViewPlacer({});
+}
+
+void TCameraWiring::FullScreen()
+{
+    if (m_grid)
+        m_grid->FullScreen();
+}
+
+void TCameraWiring::NextLayout()
+{
+    if (m_grid)
+        m_grid->StepLayout();
+}
+
+void TCameraWiring::ApplyLayout(int columns, int rows)
+{
+    if (m_grid)
+        m_grid->ApplyLayout(columns, rows);
+}
+
+QWidget *TCameraWiring::CreateCameraGrid(QWidget *parent)
 {
     auto *grid = new TAdvancedGridPanel(parent);
     grid->CameraView = [](int index) -> QWidget * {

@@ -2,6 +2,7 @@
 // Joins the cameras to the main window: the camera grid, reading and writing the camera list over it,
 // bringing cameras up and down, the reconnection tick and the grid commands.
 #include "core/camerafile.h"
+#include "core/subsystems.h"
 #include "mainwindow/gridpanel.h"
 #include "runtime/lifecycle.h"
 
@@ -9,10 +10,10 @@
 
 class TMainForm;
 
-class TCameraWiring : public TCameraListHost
+class TCameraWiring : public TCameraListHost, public ICameraLifetime
 {
 public:
-    // Sets the camera hooks of the form; the wiring must live as long as the form.
+    // The wiring must live as long as the form, which it serves once plugged in.
     explicit TCameraWiring(TMainForm &form);
     ~TCameraWiring() override;
     TCameraWiring(const TCameraWiring &) = delete;
@@ -30,8 +31,19 @@ public:
     void CreateCamera(TCamera &camera, int col, int row) override;
     bool CameraCell(const TCamera &camera, int &col, int &row) const override;
 
+    // ICameraLifetime
+    QWidget *CreateCameraGrid(QWidget *parent) override;
+    void LoadCameras() override;
+    void SaveCameras() override;
+    void UpdateTextOverlays() override;
+    void ReleaseCamera(TCamera &camera) override;
+    void ReleaseCameraGrid() override;
+    void ReconnectOnTimer() override;
+    void FullScreen() override;
+    void NextLayout() override;
+    void ApplyLayout(int columns, int rows) override;
+
 private:
-    TAdvancedGridPanel *CreateGrid(QWidget *parent);
 
     TMainForm &m_form;
     QPointer<TAdvancedGridPanel> m_grid;

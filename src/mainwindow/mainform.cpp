@@ -316,18 +316,18 @@ bool TMainForm::Startup()
     SetCaptions();
     app.SelCamIndex = -1;
     app.MinTimeOfNextSoundAlarm = Now();
-    if (Hooks.CreateCameraGrid)
-        SetCameraGrid(Hooks.CreateCameraGrid(m_cameraArea));
+    Q_ASSERT_X(m_subsystems, "TMainForm::Startup", "Plug() the subsystems first");
+    if (!m_subsystems)
+        return finish(false);
+    SetCameraGrid(m_subsystems->Cameras.CreateCameraGrid(m_cameraArea));
     app.MotionAlertText = Translate(QStringLiteral("Alert! Motion is detected!"));
     app.PressEscText = Translate(QStringLiteral("[Press ESC]"));
-    if (Hooks.LoadCameras)
-        Hooks.LoadCameras();
+    m_subsystems->Cameras.LoadCameras();
     if (m_startupAborted)
         return finish(false);
-    if (Hooks.UpdateTextOverlays)
-        Hooks.UpdateTextOverlays();
-    if (app.GlobalSettings.AutoDeleteOldRecordings && Hooks.DeleteOldRecordings)
-        Hooks.DeleteOldRecordings();
+    m_subsystems->Cameras.UpdateTextOverlays();
+    if (app.GlobalSettings.AutoDeleteOldRecordings)
+        m_subsystems->Monitoring.DeleteOldRecordings();
     if (m_startupAborted)
         return finish(false);
     if (m_options.Hide)
@@ -340,40 +340,26 @@ bool TMainForm::Startup()
 
 // --- commands -------------------------------------------------------------------------------------------
 
-namespace {
-void Run(const std::function<void()> &hook)
-{
-    if (hook)
-        hook();
-}
-}
+void TMainForm::Plug(const TMainFormSubsystems &subsystems) { m_subsystems.emplace(subsystems); }
 
-void TMainForm::ToolButton10Click() { Run(Hooks.AddCamera); }
-void TMainForm::ToolButton1Click() { Run(Hooks.RemoveCamera); }
-void TMainForm::ToolButton2Click() { Run(Hooks.EditCamera); }
-void TMainForm::ToolButton3Click() { Run(Hooks.MonitoringButton); }
-void TMainForm::StopDetectorsTimers1Click() { Run(Hooks.StopAllDetectors); }
-void TMainForm::ToolButton4Click() { Run(Hooks.FullScreen); }
-void TMainForm::ToolButton9Click() { Run(Hooks.NextLayout); }
-void TMainForm::ToolButton5Click() { Run(Hooks.GeneralSettings); }
+// Commands that arrive before the subsystems are plugged in do nothing.
+#define WITH_SUBSYSTEMS(call)                                                                                \
+    do {                                                                                                       \
+        if (m_subsystems)                                                                                      \
+            m_subsystems->call;                                                                                \
+    } while (false)
 
-void TMainForm::RightNow1Click(int delaySeconds)
-{
-    if (Hooks.StartSelectedCamera)
-        Hooks.StartSelectedCamera(delaySeconds);
-}
-
-void TMainForm::RightNow2Click(int delaySeconds)
-{
-    if (Hooks.StartAllCameras)
-        Hooks.StartAllCameras(delaySeconds);
-}
-
-void TMainForm::N2Cells1Click(int columns, int rows)
-{
-    if (Hooks.ApplyLayout)
-        Hooks.ApplyLayout(columns, rows);
-}
+void TMainForm::ToolButton10Click() { WITH_SUBSYSTEMS(CameraList.AddCamera()); }
+void TMainForm::ToolButton1Click() { WITH_SUBSYSTEMS(CameraList.RemoveCamera()); }
+void TMainForm::ToolButton2Click() { WITH_SUBSYSTEMS(CameraList.EditCamera()); }
+void TMainForm::ToolButton3Click() { WITH_SUBSYSTEMS(Monitoring.MonitoringButton()); }
+void TMainForm::StopDetectorsTimers1Click() { WITH_SUBSYSTEMS(Monitoring.StopAllDetectors()); }
+void TMainForm::ToolButton4Click() { WITH_SUBSYSTEMS(Cameras.FullScreen()); }
+void TMainForm::ToolButton9Click() { WITH_SUBSYSTEMS(Cameras.NextLayout()); }
+void TMainForm::ToolButton5Click() { WITH_SUBSYSTEMS(Settings.GeneralSettings()); }
+void TMainForm::RightNow1Click(int delaySeconds) { WITH_SUBSYSTEMS(Monitoring.StartSelectedCamera(delaySeconds)); }
+void TMainForm::RightNow2Click(int delaySeconds) { WITH_SUBSYSTEMS(Monitoring.StartAllCameras(delaySeconds)); }
+void TMainForm::N2Cells1Click(int columns, int rows) { WITH_SUBSYSTEMS(Cameras.ApplyLayout(columns, rows)); }
 
 void TMainForm::OpenHelpPage() { Prompts().OpenUrl(App().HelpPage); }
 
@@ -501,7 +487,7 @@ void TMainForm::RunShutdownSequence()
     hide();
     Terminator->SetEnabled(true);
     try {
-        Run(Hooks.SaveCameras);
+        WITH_SUBSYSTEMS(Cameras.SaveCameras());
         ReleaseEverything();
     } catch (...) {
         // The remaining release steps are skipped; the program still ends.
@@ -513,7 +499,7 @@ void TMainForm::RunShutdownSequence()
 void TMainForm::ReleaseEverything()
 {
     TApplicationState &app = App();
-    Run(Hooks.StopAudioPlayer);
+    WITH_SUBSYSTEMS(Monitoring.StopAudioPlayer());
 
     ReconnectTimer->SetEnabled(false);
     DrainBusyFlags({&ReconnectTimer->Tag});
@@ -522,18 +508,17 @@ void TMainForm::ReleaseEverything()
     for (const auto &camera : app.Cameras) {
         DisableAndDrainCameraTimers(*camera);
         StopIfTerminationRequested();
-        if (Hooks.ReleaseCamera)
-            Hooks.ReleaseCamera(*camera);
+        WITH_SUBSYSTEMS(Cameras.ReleaseCamera(*camera));
         FreeCameraTimers(*camera);
         camera->Email_InitialListOfSnapshots.clear();
         camera->scheduler_AdditionalDates.clear();
     }
     app.Cameras.clear();
 
-    Run(Hooks.ReleaseCatalogue);
-    Run(Hooks.ReleaseCameraGrid);
+    WITH_SUBSYSTEMS(CameraList.ReleaseCatalogue());
+    WITH_SUBSYSTEMS(Cameras.ReleaseCameraGrid());
     SetCameraGrid(nullptr);
-    Run(Hooks.ReleaseMailComponents);
+    WITH_SUBSYSTEMS(Mail.ReleaseMailComponents());
 }
 
 // --- timers ---------------------------------------------------------------------------------------------
@@ -544,7 +529,7 @@ void TMainForm::Timer1OnTimer()
     if (!busy)
         return;
     if (App().GlobalSettings.AutoDeleteOldRecordings)
-        Run(Hooks.DeleteOldRecordings);
+        WITH_SUBSYSTEMS(Monitoring.DeleteOldRecordings());
 }
 
 void TMainForm::ReconnectTimerOnTimer()
@@ -552,7 +537,7 @@ void TMainForm::ReconnectTimerOnTimer()
     TBusyGuard busy(ReconnectTimer->Tag);
     if (!busy)
         return;
-    Run(Hooks.ReconnectOnTimer);
+    WITH_SUBSYSTEMS(Cameras.ReconnectOnTimer());
 }
 
 void TMainForm::SMSCommanderTimerOnTimer()
@@ -560,7 +545,7 @@ void TMainForm::SMSCommanderTimerOnTimer()
     TBusyGuard busy(SMSCommanderTimer->Tag);
     if (!busy)
         return;
-    Run(Hooks.SMSCommanderOnTimer);
+    WITH_SUBSYSTEMS(SMSControl.SMSCommanderOnTimer());
 }
 
 void TMainForm::TerminatorOnTimer()

@@ -1,7 +1,8 @@
 #pragma once
 // TMainForm: the main window. Its Startup() is the program's start-up sequence; closing it runs the close
-// question and the shutdown sequence. Subsystems that are wired in later plug into Hooks.
+// question and the shutdown sequence. The subsystems plug in through the interfaces of core/subsystems.h.
 #include "core/camera.h"
+#include "core/subsystems.h"
 #include "core/windowsink.h"
 #include "runtime/monitoring.h"
 
@@ -9,7 +10,7 @@
 #include <QSystemTrayIcon>
 
 #include <array>
-#include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -54,35 +55,9 @@ public:
     // The window was closed for good (Ended was emitted).
     bool HasEnded() const { return m_ended; }
 
-    // What later subsystems do at the steps of start-up, shutdown and the commands. Every hook may stay
-    // empty: the step or command then does nothing.
-    struct THooks
-    {
-        std::function<QWidget *(QWidget *parent)> CreateCameraGrid; // start-up: the grid for the middle area
-        std::function<void()> LoadCameras;                          // start-up: read cam.dat, bring cameras up
-        std::function<void()> UpdateTextOverlays;                   // start-up: title and clock overlays
-        std::function<void()> DeleteOldRecordings;                  // start-up and Timer1, when enabled
-        std::function<void()> SaveCameras;                          // shutdown: write cam.dat
-        std::function<void()> StopAudioPlayer;                      // shutdown: stop and close the siren
-        std::function<void(TCamera &)> ReleaseCamera;               // shutdown: delete the capture component
-        std::function<void()> ReleaseCatalogue;                     // shutdown: the IP camera catalogue
-        std::function<void()> ReleaseCameraGrid;                    // shutdown: remove the views (grid freed after)
-        std::function<void()> ReleaseMailComponents;                // shutdown: the mail components
-        std::function<void()> ReconnectOnTimer;                     // ReconnectTimer tick, inside its busy guard
-        std::function<void()> SMSCommanderOnTimer;                  // SMSCommanderTimer tick, inside its guard
-
-        std::function<void()> AddCamera;          // "Add Camera", "New Camera..."
-        std::function<void()> RemoveCamera;       // "Remove"
-        std::function<void()> EditCamera;         // "Edit", "Edit..."
-        std::function<void()> MonitoringButton;   // "Start Monitoring" button itself
-        std::function<void(int delaySeconds)> StartSelectedCamera;
-        std::function<void(int delaySeconds)> StartAllCameras;
-        std::function<void()> StopAllDetectors;   // "Stop All Detectors && Timers"
-        std::function<void()> FullScreen;         // "Full Screen"
-        std::function<void()> NextLayout;         // "Camera Layout" button itself
-        std::function<void(int columns, int rows)> ApplyLayout; // a layout of the drop-down
-        std::function<void()> GeneralSettings;    // "Settings", "General Settings"
-    } Hooks;
+    // Plugs the subsystems in; call once, before Startup(). Until then commands do nothing.
+    void Plug(const TMainFormSubsystems &subsystems);
+    bool IsPlugged() const { return m_subsystems.has_value(); }
 
     // The middle area: the camera grid goes here (owned by the window; a previous one is deleted).
     void SetCameraGrid(QWidget *grid);
@@ -181,6 +156,7 @@ private:
     void CloseModalDialogs();
 
     TMainFormOptions m_options;
+    std::optional<TMainFormSubsystems> m_subsystems;
     QWidget *m_cameraArea;
     QVBoxLayout *m_cameraAreaLayout;
     QWidget *m_grid = nullptr;

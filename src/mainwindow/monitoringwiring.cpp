@@ -49,7 +49,7 @@ TCaptureComponent *AudioPlayer(const TMainForm &form)
     return form.findChild<TCaptureComponent *>(QLatin1String(AudioPlayerName), Qt::FindDirectChildrenOnly);
 }
 
-void WireMonitoring(TMainForm &form)
+TMonitoringWiring::TMonitoringWiring(TMainForm &form)
 {
     auto *player = new TCaptureComponent(&form);
     player->setObjectName(QLatin1String(AudioPlayerName));
@@ -58,12 +58,11 @@ void WireMonitoring(TMainForm &form)
     InstallComponentCameraControl();
     new TMainFormRuntimeWindow(form);
     form.ToolButton3->setIcon(form.LoadIcon(MonitoringIconName(StartMonitoringImage)));
-
-    TMainForm::THooks &hooks = form.Hooks;
-    hooks.MonitoringButton = ToggleMonitoringOfSelectedCamera;
-    hooks.StartSelectedCamera = StartMonitoringOfSelectedCamera;
-    hooks.StartAllCameras = StartMonitoringOfAllCameras;
-    hooks.StopAllDetectors = StopAllDetectorsAndTimers;
-    hooks.DeleteOldRecordings = DeleteOldRecordingsIfEnabled;
-    hooks.StopAudioPlayer = CloseSirenPlayer;
 }
+
+void TMonitoringWiring::MonitoringButton() { ToggleMonitoringOfSelectedCamera(); }
+void TMonitoringWiring::StartSelectedCamera(int delaySeconds) { StartMonitoringOfSelectedCamera(delaySeconds); }
+void TMonitoringWiring::StartAllCameras(int delaySeconds) { StartMonitoringOfAllCameras(delaySeconds); }
+void TMonitoringWiring::StopAllDetectors() { StopAllDetectorsAndTimers(); }
+void TMonitoringWiring::DeleteOldRecordings() { DeleteOldRecordingsIfEnabled(); }
+void TMonitoringWiring::StopAudioPlayer() { CloseSirenPlayer(); }

@@ -8,6 +8,7 @@
 #include "mainwindow/mainform.h"
 #include "sandboxhome.h"
 
+#include "recordingsubsystems.h"
 #include <QtTest>
 
 namespace {
@@ -30,9 +31,12 @@ class TestCameraSystem : public QObject
     {
         TMainForm Form;
         TCameraWiring Wiring;
+        QStringList Steps;
+        TRecordingSubsystems Others{Steps};
         explicit TWindow(const QString &folder)
             : Form(TMainFormOptions{false, folder, QStringLiteral(OSTRIVO_BIN_DIR)}), Wiring(Form)
         {
+            Form.Plug(Others.With(Wiring));
         }
     };
 

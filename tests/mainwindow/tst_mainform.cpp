@@ -10,6 +10,7 @@
 #include "core/translation.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
+#include "recordingsubsystems.h"
 #include "sandboxhome.h"
 
 #include <QDialog>
@@ -56,6 +57,7 @@ class TestMainForm : public QObject
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TMainForm> m_form;
     std::unique_ptr<TCameraWiring> m_wiring; // the real camera list file at shutdown
+    std::unique_ptr<TRecordingSubsystems> m_recorder;
     QStringList m_steps; // what the hooks saw, in order
 
     QString DataFolder() const { return m_dir->path() + "/appdata/Ostrivo"; }
@@ -65,25 +67,16 @@ class TestMainForm : public QObject
     {
         m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata", m_dir->path() + "/program"});
         m_wiring = std::make_unique<TCameraWiring>(*m_form);
+        m_recorder = std::make_unique<TRecordingSubsystems>(m_steps);
+        m_form->Plug(m_recorder->With(*m_wiring));
         return *m_form;
     }
 
-    // Every start-up and shutdown hook records its name.
+    // Every start-up and shutdown step records its name; the camera list is still written for real.
     void RecordSteps(TMainForm &form)
     {
-        auto &h = form.Hooks;
-        h.CreateCameraGrid = [this](QWidget *parent) {
-            m_steps << "CreateCameraGrid";
-            return new QWidget(parent);
-        };
-        h.LoadCameras = [this] { m_steps << "LoadCameras"; };
-        h.UpdateTextOverlays = [this] { m_steps << "UpdateTextOverlays"; };
-        h.DeleteOldRecordings = [this] { m_steps << "DeleteOldRecordings"; };
-        h.StopAudioPlayer = [this] { m_steps << "StopAudioPlayer"; };
-        h.ReleaseCamera = [this](TCamera &camera) { m_steps << "ReleaseCamera " + camera.CustomTitle; };
-        h.ReleaseCatalogue = [this] { m_steps << "ReleaseCatalogue"; };
-        h.ReleaseCameraGrid = [this] { m_steps << "ReleaseCameraGrid"; };
-        h.ReleaseMailComponents = [this] { m_steps << "ReleaseMailComponents"; };
+        m_recorder->SaveThrough = m_wiring.get();
+        form.Plug(m_recorder->All());
     }
 
 private slots:
@@ -100,6 +93,7 @@ private slots:
     void cleanup()
     {
         m_form.reset();
+        m_recorder.reset();
         m_wiring.reset();
         m_prompts.reset();
         m_dir.reset();
@@ -182,19 +176,21 @@ private slots:
                               "After 10-minute delay", "After 30-minute delay"}));
     }
 
-    void commandsReachTheirHooks()
+    void commandsReachTheirSubsystems()
     {
         TMainForm &form = MakeForm();
+        RecordSteps(form);
         QVERIFY(form.Startup());
-        QList<int> delays;
-        QList<QPair<int, int>> layouts;
-        form.Hooks.StartAllCameras = [&](int seconds) { delays << seconds; };
-        form.Hooks.ApplyLayout = [&](int columns, int rows) { layouts << qMakePair(columns, rows); };
+        m_steps.clear();
         form.StartWithAllCameras1->actions().at(3)->trigger();
         form.ToolButton9->menu()->actions().at(12)->trigger();
-        QCOMPARE(delays, QList<int>{300});
-        QCOMPARE(layouts, (QList<QPair<int, int>>{{8, 8}}));
-        form.Remove1->trigger(); // nothing wired: nothing happens
+        form.Remove1->trigger();
+        form.Edit1->trigger();
+        form.NewCamera1->trigger();
+        form.GeneralSettings1->trigger();
+        form.StopDetectorsTimers1->trigger();
+        QCOMPARE(m_steps, QStringList({"StartAllCameras 300", "ApplyLayout 8 8", "RemoveCamera", "EditCamera",
+                                       "AddCamera", "GeneralSettings", "StopAllDetectors"}));
 
         form.OstrivoHelp1->trigger();
         form.Support1->trigger();
@@ -358,13 +354,12 @@ private slots:
             m_steps << "email work done";
             door.Email_Timer->Tag = 0;
         });
-        bool handlerRanDuringShutdown = false;
-        form.Hooks.ReconnectOnTimer = [&] { handlerRanDuringShutdown = true; };
-        form.Hooks.SaveCameras = [&] {
-            m_steps << "SaveCameras";
-            QVERIFY(IsShuttingDown());
-            QVERIFY(!form.isVisible());
-            form.ReconnectTimerOnTimer(); // handlers stay idle while shutting down
+        bool savedWhileShuttingDown = false;
+        m_recorder->OnStep = [&](const QString &step) {
+            if (step != "SaveCameras")
+                return;
+            savedWhileShuttingDown = IsShuttingDown() && !form.isVisible();
+            form.ReconnectTimerOnTimer(); // handlers stay idle while shutting down: no "ReconnectOnTimer" step
         };
 
         form.show();
@@ -372,7 +367,7 @@ private slots:
         QCOMPARE(m_steps, QStringList({"SaveCameras", "StopAudioPlayer", "reconnect work done", "email work done",
                                        "ReleaseCamera Door", "ReleaseCatalogue", "ReleaseCameraGrid",
                                        "ReleaseMailComponents"}));
-        QVERIFY(!handlerRanDuringShutdown);
+        QVERIFY(savedWhileShuttingDown);
         QVERIFY(App().Cameras.empty());
         QVERIFY(detection.isNull()); // the camera's timers were freed
         QVERIFY(grid.isNull());
@@ -398,7 +393,8 @@ private slots:
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ReadFile(CamDat()), EmptyCameraList);
-        QCOMPARE(m_steps, QStringList({"StopAudioPlayer"})); // nothing released under the busy handler
+        // Nothing released under the busy handler.
+        QCOMPARE(m_steps, QStringList({"SaveCameras", "StopAudioPlayer"}));
         form.ReconnectTimer->Tag = 0;
     }
 };

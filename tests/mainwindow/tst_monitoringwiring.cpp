@@ -12,6 +12,7 @@
 #include "runtime/monitoring.h"
 #include "sandboxhome.h"
 
+#include "recordingsubsystems.h"
 #include <QListWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -23,6 +24,9 @@ class TestMonitoringWiring : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<TMonitoringWiring> m_monitoring;
+    QStringList m_steps;
+    std::unique_ptr<TRecordingSubsystems> m_others;
 
     QString OutputFolder() const { return m_dir->path() + "/appdata/Ostrivo/snapshots_video"; }
 
@@ -68,7 +72,9 @@ private slots:
 
         m_form = std::make_unique<TMainForm>(
             TMainFormOptions{true, m_dir->path() + "/appdata", QStringLiteral(OSTRIVO_BIN_DIR)});
-        WireMonitoring(*m_form);
+        m_monitoring = std::make_unique<TMonitoringWiring>(*m_form);
+        m_others = std::make_unique<TRecordingSubsystems>(m_steps);
+        m_form->Plug({*m_others, *m_others, *m_monitoring, *m_others, *m_others, *m_others});
         QVERIFY(m_form->Startup());
     }
     void cleanup()
@@ -79,6 +85,8 @@ private slots:
         }
         App().Cameras.clear();
         m_form.reset();
+        m_monitoring.reset();
+        m_others.reset();
         m_prompts.reset();
         ResetApplicationState();
     }
@@ -91,7 +99,6 @@ private slots:
         TCaptureComponent *player = AudioPlayer(*m_form);
         QVERIFY(player);
         QVERIFY(player->isHidden());
-        QVERIFY(m_form->Hooks.StopAudioPlayer);
         QVERIFY(!m_form->ToolButton3->icon().isNull());
     }
 
