@@ -1,4 +1,5 @@
 #include "runtime/lifecycle.h"
+#include "runtime/localnetworksearch.h"
 
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -423,8 +424,8 @@ void TCameraReconnector::ReconnectTimerTimer(TTimer &reconnectTimer)
         camera->Grabber->StopPreview();
         if (GrabberConnect(*camera))
             GrabberPlay(*camera);
-        if (!camera->ipcam_UniqueDeviceName.isEmpty() && SearchLocalNetwork)
-            SearchLocalNetwork(*camera);
+        if (!camera->ipcam_UniqueDeviceName.isEmpty() && LocalNetworkSearch)
+            LocalNetworkSearch->FindAndUPdateIPsOfCamerasInLAN();
     }
     const TGlobalSettings &settings = App().GlobalSettings;
     // An interval below one second (a damaged settings file) would spin the timer.
