@@ -151,20 +151,6 @@ private slots:
                 QVERIFY(report.HadDevice);
     }
 
-    void anInterfaceThatCannotBeUsedFailsTheStart()
-    {
-        qputenv("OSTRIVO_UPNP_INTERFACE", "ostrivo-none0");
-        TNetworkDeviceFinder finder;
-        TReportRecorder recorder(finder);
-        const bool started = finder.StartSearchAsync(ndfwFriendlyName, QString());
-        qputenv("OSTRIVO_UPNP_INTERFACE", "lo");
-        QVERIFY(!started);
-        QVERIFY2(finder.ErrMsg().contains("ostrivo-none0"), qPrintable(finder.ErrMsg()));
-        QVERIFY(!finder.IsSearching());
-        QTest::qWait(200);
-        QVERIFY(recorder.Reports.empty());
-    }
-
     void theSimulatorAnnouncesOnlyOnTheInterfaceOfItsAddress()
     {
         QProcess camsim;

@@ -19,9 +19,6 @@ struct TReport
 {
     TSearchResultState State;
     QString UniqueDeviceName;
-    QString ManufacturerName;
-    QString ModelName;
-    QString ModelURL;
     bool HadDevice; // DeviceIntf was set during the report
 };
 
@@ -32,8 +29,7 @@ public:
     {
         finder.SetOnSearchResult([this, cancelOnReport](INetworkDeviceFinder *sender, TSearchResultState state,
                                                         bool &cancel) {
-            Reports.push_back({state, sender->UniqueDeviceName(), sender->ManufacturerName(), sender->ModelName(),
-                               sender->ModelURL(), sender->DeviceIntf() != nullptr});
+            Reports.push_back({state, sender->UniqueDeviceName(), sender->DeviceIntf() != nullptr});
             if (cancelOnReport)
                 cancel = true;
         });
