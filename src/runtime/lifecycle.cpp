@@ -1,5 +1,4 @@
 #include "runtime/lifecycle.h"
-#include "runtime/localnetworksearch.h"
 
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -11,6 +10,7 @@
 #include "platform/folders.h"
 #include "runtime/alarms.h"
 #include "runtime/cameraports.h"
+#include "runtime/localnetworksearch.h"
 #include "runtime/monitoring.h"
 #include "runtime/streamaddress.h"
 
