@@ -1,6 +1,7 @@
 // "Scan Local Network..." with the camera simulator announcing itself on loopback: the catalogue match,
 // the chooser, applying the choice, restarting a scan, and the two messages. Also the address and name
 // rules the scan and the refresh share.
+#include "chooseranswer.h"
 #include "upnptesthelpers.h"
 #include "cameradialog/chouseipcam.h"
 #include "cameradialog/founddevice.h"
@@ -23,40 +24,6 @@ public:
     QString CatalogueBrand(int index) const override { return Catalogue[index].first; }
     QStringList CatalogueModels(int index) const override { return Catalogue[index].second; }
     void ApplyFoundCamera(const TFoundIPCam &camera) override { Applied << camera; }
-};
-
-// Answers the chooser whenever it shows: records its lines and picks a line (or cancels with -1).
-class TChooserAnswer : public QObject
-{
-public:
-    TChooserAnswer(TLanCameraScan &scan, std::function<int(const QStringList &)> pick)
-    {
-        auto *poll = new QTimer(this);
-        QObject::connect(poll, &QTimer::timeout, this, [this, &scan, pick] {
-            TChooseIPCamForm &chooser = scan.ChooseIPCamForm();
-            if (!chooser.isVisible())
-                return;
-            QStringList lines;
-            for (int i = 0; i < chooser.ListBox1->count(); ++i)
-                lines << chooser.ListBox1->item(i)->text();
-            Shown << lines;
-            Title = chooser.windowTitle();
-            FirstSelected = chooser.ListBox1->currentRow() == 0;
-            BusyWhileShown = QGuiApplication::overrideCursor() != nullptr;
-            const int row = pick(lines);
-            if (row < 0) {
-                chooser.Button2->click();
-            } else {
-                chooser.ListBox1->setCurrentRow(row);
-                chooser.Button1->click();
-            }
-        });
-        poll->start(20);
-    }
-    QList<QStringList> Shown;
-    QString Title;
-    bool FirstSelected = false;
-    bool BusyWhileShown = true;
 };
 
 int RowOf(const QStringList &lines, const QString &line) { return int(lines.indexOf(line)); }
@@ -115,7 +82,7 @@ private slots:
         const QString udn = FreshUniqueDeviceName();
         QVERIFY(StartUPnPCamSim(camsim, udn));
         TLanCameraScan scan(m_host);
-        TChooserAnswer answer(scan, [](const QStringList &lines) {
+        TChooserAnswer answer([](const QStringList &lines) {
             return RowOf(lines, "Ostrivo Camera Simulator (IP: 127.0.0.1)");
         });
         TScriptedPrompts prompts;
@@ -142,7 +109,7 @@ private slots:
         QVERIFY(StartUPnPCamSim(camsim, udn, {"--manufacturer", "  oSTRIVO\t", "--model-url", "http://127.0.0.1:8081/"}));
         m_host.Catalogue.append(std::pair<QString, QStringList>("OSTRIVO", {"camera simulator"})); // a brand listed twice
         TLanCameraScan scan(m_host);
-        TChooserAnswer answer(scan, [](const QStringList &) { return -1; });
+        TChooserAnswer answer([](const QStringList &) { return -1; });
         scan.ScanLocalNetwork();
         QTRY_COMPARE_WITH_TIMEOUT(answer.Shown.size(), 1, 8000);
         QCOMPARE(answer.Shown[0], QStringList({"Ostrivo Camera Simulator (IP: 127.0.0.1:8081)",
@@ -160,7 +127,7 @@ private slots:
         const QString udn = FreshUniqueDeviceName();
         QVERIFY(StartUPnPCamSim(camsim, udn));
         TLanCameraScan scan(m_host);
-        TChooserAnswer answer(scan, [](const QStringList &) { return 0; });
+        TChooserAnswer answer([](const QStringList &) { return 0; });
         scan.ScanLocalNetwork();
         QTRY_COMPARE_WITH_TIMEOUT(scan.FoundUniqueDeviceNames.size(), 1, 5000); // the first search found it
         scan.ScanLocalNetwork();
@@ -179,7 +146,7 @@ private slots:
         TCamSim camsim;
         QVERIFY(StartUPnPCamSim(camsim, FreshUniqueDeviceName(), {"--manufacturer", "Ostrivo Labs"}));
         TLanCameraScan scan(m_host);
-        TChooserAnswer answer(scan, [](const QStringList &) { return 0; });
+        TChooserAnswer answer([](const QStringList &) { return 0; });
         TScriptedPrompts prompts;
         scan.ScanLocalNetwork();
         QTRY_COMPARE_WITH_TIMEOUT(MessagesWith(prompts, NotFound), 1, 8000);
