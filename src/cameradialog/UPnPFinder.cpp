@@ -142,8 +142,7 @@ private:
     {
         auto *search = static_cast<TUPnPSearch *>(self);
         const QString udn = ConstText(gupnp_device_info_get_udn(GUPNP_DEVICE_INFO(proxy)));
-        // A device that leaves and comes back is reported again.
-        search->m_reported.remove(udn);
+        // A device that leaves and comes back is not reported again by this search: the next one finds it.
         if (search->m_finder)
             search->m_finder->DeviceRemoved(search, udn);
     }

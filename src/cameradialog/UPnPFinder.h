@@ -1,6 +1,6 @@
 #pragma once
 // The local network device finder: searches the network for UPnP root devices and reports each one found
-// with its twelve description properties, then once more when the initial search is over.
+// (once per search) with its twelve description properties, then once more when the initial search is over.
 //
 // Reports arrive on the user-interface thread. The initial search is over SearchWindow_ms after the start
 // (3 s by default): the search asks devices to answer within one second, and the rest of the window
