@@ -10,6 +10,9 @@
 // SMSENGINE_URL when it is set. Every call blocks until the gateway has answered (at most 10 s to connect
 // and 30 s per request) and may be made from any thread.
 #include <stdint.h>
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
 
 #ifdef _WIN32
 #define SMSENGINE_CALL __stdcall

@@ -4,9 +4,8 @@
 #include "core/prompts.h"
 #include "core/timer.h"
 #include "core/windowsink.h"
+#include "gatewaytestbase.h"
 #include "notify/smsalerts.h"
-#include "platform/folders.h"
-#include "smsgatewayprocess.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -36,29 +35,11 @@ struct TSMSCamera
 
 } // namespace
 
-class TestSMSAlerts : public QObject
+class TestSMSAlerts : public TGatewayTestBase
 {
     Q_OBJECT
 
-    TSMSGateway m_gateway;
-
-    QStringList SentTexts()
-    {
-        QStringList texts;
-        for (const QJsonValue &sent : m_gateway.Sent())
-            texts << sent["phones"].toString() + ": " + sent["text"].toString();
-        return texts;
-    }
-
 private slots:
-    void initTestCase() { QVERIFY(m_gateway.Start({"--user", "u", "--key", "k"})); }
-    void init()
-    {
-        m_gateway.Reset();
-        platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR));
-    }
-    void cleanupTestCase() { platform::SetProgramFolder(QString()); }
-
     void alertGoesOutOnceAndLogsNothing()
     {
         TRecordingWindowSink sink;

@@ -1,28 +1,17 @@
 // The program's binding to libsmsengine.so: loaded from the program's folder by whichever thread calls
 // first, the buffer handling around the calls, and a missing or broken library.
+#include "gatewaytestbase.h"
 #include "notify/smslibrary.h"
-#include "platform/folders.h"
-#include "smsgatewayprocess.h"
 
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
-class TestSMSLibrary : public QObject
+class TestSMSLibrary : public TGatewayTestBase
 {
     Q_OBJECT
 
-    TSMSGateway m_gateway;
-
 private slots:
-    void initTestCase() { QVERIFY(m_gateway.Start({"--user", "u", "--key", "k"})); }
-    void init()
-    {
-        m_gateway.Reset();
-        platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR));
-    }
-    void cleanupTestCase() { platform::SetProgramFolder(QString()); }
-
     // First in this process: the threads race to load the library.
     void callsFromManyThreadsAtOnce()
     {
@@ -39,13 +28,11 @@ private slots:
             QVERIFY(thread->wait(30000));
         for (const TSMSLibraryResult &result : results)
             QVERIFY2(result.Value == 1, qPrintable(result.Text));
-        QStringList phones;
-        for (const QJsonValue &sent : m_gateway.Sent())
-            phones << sent["phones"].toString();
-        phones.sort();
-        QCOMPARE(phones.size(), Threads);
-        QCOMPARE(phones.first(), QStringLiteral("1000"));
-        QCOMPARE(phones.last(), QStringLiteral("1007"));
+        QStringList sent = SentTexts();
+        sent.sort();
+        QCOMPARE(sent.size(), Threads);
+        QCOMPARE(sent.first(), QStringLiteral("1000: parallel 0"));
+        QCOMPARE(sent.last(), QStringLiteral("1007: parallel 7"));
     }
 
     void resultsComeBackTrimmed()

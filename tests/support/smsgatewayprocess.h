@@ -2,7 +2,8 @@
 // The SMS gateway stand-in (tests/support/smsgateway.py, see its header for the protocol) as a child
 // process on a free loopback port, with its control calls. Start() also points SMSENGINE_URL of this
 // process at it, so libsmsengine loaded here talks to it; Url() is for child programs.
-#include <QElapsedTimer>
+#include "processoutput.h"
+
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,20 +30,12 @@ public:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         static const QRegularExpression listening(QStringLiteral("listening on (http://127\\.0\\.0\\.1:\\d+)"));
-        QByteArray output;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000 && m_process.state() != QProcess::NotRunning) {
-            m_process.waitForReadyRead(100);
-            output += m_process.readAllStandardOutput();
-            const QRegularExpressionMatch match = listening.match(QString::fromUtf8(output));
-            if (match.hasMatch()) {
-                m_url = match.captured(1);
-                qputenv("SMSENGINE_URL", m_url.toUtf8());
-                return true;
-            }
-        }
-        return false;
+        const QRegularExpressionMatch match = WaitForOutputMatch(m_process, listening, 10000);
+        if (!match.hasMatch())
+            return false;
+        m_url = match.captured(1);
+        qputenv("SMSENGINE_URL", m_url.toUtf8());
+        return true;
     }
     void Stop()
     {
