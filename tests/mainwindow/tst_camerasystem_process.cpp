@@ -2,8 +2,6 @@
 // headless, a lost camera comes back at a reconnection tick, and shutdown writes the list back unchanged.
 #include "programprocess.h"
 #include "camsimprocess.h"
-#include "fixedcells.h"
-#include "outputwatch.h"
 #include "core/camerafile.h"
 #include "core/main.h"
 #include "core/settingsfile.h"
@@ -14,6 +12,27 @@
 #include <csignal>
 
 namespace {
+
+// The cells the test gives its cameras, in a 3 x 2 grid.
+struct TFixedCells : TCameraListHost
+{
+    std::vector<std::pair<int, int>> Cells;
+    int GridColumns() const override { return 3; }
+    int GridRows() const override { return 2; }
+    void RealignGrid(int, int) override {}
+    bool IsCellFree(int, int) const override { return true; }
+    bool FirstFreeCell(int &, int &) const override { return false; }
+    void CreateCamera(TCamera &, int, int) override {}
+    bool CameraCell(const TCamera &camera, int &col, int &row) const override
+    {
+        for (size_t i = 0; i < App().Cameras.size(); ++i)
+            if (App().Cameras[i].get() == &camera) {
+                std::tie(col, row) = Cells[i];
+                return true;
+            }
+        return false;
+    }
+};
 
 std::unique_ptr<TCamera> SimulatorCamera(const QString &title, quint16 port)
 {
@@ -34,6 +53,47 @@ quint16 ClosedPort()
     server.listen(QHostAddress::LocalHost, 0);
     return server.serverPort(); // closed again when the server goes
 }
+
+// Reads the program's error output until a line ends with the text.
+class TOutputWatch
+{
+public:
+    explicit TOutputWatch(QProcess &process) : m_process(process) {}
+    // Waits until a line read since the mark ends with the text.
+    bool WaitFor(const QString &text, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        for (;;) {
+            m_buffer += m_process.readAllStandardError();
+            qsizetype end;
+            while ((end = m_buffer.indexOf('\n')) >= 0) {
+                m_lines << QString::fromUtf8(m_buffer.left(end)).trimmed();
+                m_buffer.remove(0, end + 1);
+            }
+            for (qsizetype i = m_mark; i < m_lines.size(); ++i)
+                if (m_lines[i].endsWith(text))
+                    return true;
+            if (deadline.hasExpired() || m_process.state() != QProcess::Running)
+                return false;
+            m_process.waitForReadyRead(50);
+        }
+    }
+    void Mark() { m_mark = m_lines.size(); }
+    // The states a camera has been seen in so far.
+    QStringList States(const QString &title) const
+    {
+        QStringList states;
+        for (const QString &line : m_lines.filter("camera " + title + " "))
+            states << line.section(' ', -1);
+        return states;
+    }
+
+private:
+    QProcess &m_process;
+    QByteArray m_buffer;
+    QStringList m_lines;
+    qsizetype m_mark = 0;
+};
 
 } // namespace
 
@@ -56,7 +116,7 @@ private slots:
         App().Cameras.push_back(SimulatorCamera("Alpha", alpha.Port()));
         App().Cameras.push_back(SimulatorCamera("Beta", beta.Port()));
         App().Cameras.push_back(SimulatorCamera("Gamma", ClosedPort()));
-        TFixedCells cells(3, 2);
+        TFixedCells cells;
         cells.Cells = {{2, 1}, {0, 0}, {1, 1}};
         QVERIFY(SaveCameras(cells));
         App().Cameras.clear();
