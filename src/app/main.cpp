@@ -7,6 +7,8 @@
 #include "mainwindow/monitoringwiring.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -24,7 +26,9 @@ int main(int argc, char *argv[])
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, pending});
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    form.Plug({cameras, pending, monitoring, settings, smsControl, pending});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
