@@ -240,10 +240,8 @@ QWidget *TGenSettingsForm::BuildSMSPage()
     layout->addWidget(AllowedSendersLabel);
     layout->addWidget(AllowedSendersEdit);
 
-    HelpButton = new QToolButton(page);
-    HelpButton->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    HelpButton->setText(QStringLiteral("?"));
-    connect(HelpButton, &QToolButton::clicked, this, &TGenSettingsForm::HelpClick);
+    HelpButton = new QPushButton(Translate(QStringLiteral("Help")), page);
+    connect(HelpButton, &QPushButton::clicked, this, &TGenSettingsForm::HelpClick);
     auto *helpLine = new QHBoxLayout;
     helpLine->addStretch(1);
     helpLine->addWidget(HelpButton);

@@ -80,7 +80,7 @@ public:
     QLabel *FormatLabel;
     QLabel *AllowedSendersLabel;
     QLineEdit *AllowedSendersEdit;
-    QToolButton *HelpButton;
+    QPushButton *HelpButton;
 
     QPushButton *OKButton, *CancelButton;
 

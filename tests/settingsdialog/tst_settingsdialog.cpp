@@ -429,6 +429,9 @@ private slots:
         const QString shots = qEnvironmentVariable("OSTRIVO_SHOTS");
         for (int language = 0; language < 5; ++language) {
             App().GlobalSettings.Language = language;
+            App().GlobalSettings.SMS_ControlEnabled = true;
+            App().GlobalSettings.SMS_Username = "owner";
+            App().GlobalSettings.SMS_APIKey = "9f8e7d6c5b4a";
             TGenSettingsForm form(&window);
             form.LoadFrom(App().GlobalSettings, {"+49 170 1234567"});
             form.show();
