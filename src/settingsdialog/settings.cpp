@@ -2,6 +2,7 @@
 
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/startup.h"
 #include "core/translation.h"
 #include "smscontrol/smscommands.h"
 
@@ -356,7 +357,7 @@ void TGenSettingsForm::OpenFolderClick()
     Prompts().OpenUrl(QUrl::fromLocalFile(OutputFolderEdit->text()).toString());
 }
 
-void TGenSettingsForm::HelpClick() { Prompts().OpenUrl(App().HelpPage + QStringLiteral("?smscommands.html")); }
+void TGenSettingsForm::HelpClick() { Prompts().OpenUrl(App().HelpPage + HelpTopic::SMSCommands); }
 
 void TGenSettingsForm::CommandTableChanged()
 {
