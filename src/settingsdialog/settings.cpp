@@ -1,5 +1,6 @@
 #include "settingsdialog/settings.h"
 
+#include "core/background.h"
 #include "core/main.h"
 #include "core/prompts.h"
 #include "core/startup.h"
@@ -19,12 +20,9 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-
-#include <memory>
 
 namespace {
 
@@ -98,11 +96,6 @@ TGenSettingsForm::TGenSettingsForm(QWidget *parent) : QDialog(parent)
 
 TGenSettingsForm::~TGenSettingsForm()
 {
-    // A connection test still asks the library through this object: let it finish first.
-    if (m_worker) {
-        m_worker->wait();
-        delete m_worker.data();
-    }
     if (m_testing)
         QGuiApplication::restoreOverrideCursor();
 }
@@ -378,11 +371,6 @@ void TGenSettingsForm::CommandTableChanged()
     m_checkingCommands = false;
 }
 
-TSMSLibraryResult TGenSettingsForm::CheckAccount(const QString &userName, const QString &apiKey)
-{
-    return CallCheckSMSAccount(userName, apiKey, 50);
-}
-
 void TGenSettingsForm::TestConnectionClick()
 {
     if (m_testing)
@@ -390,15 +378,12 @@ void TGenSettingsForm::TestConnectionClick()
     m_testing = true;
     TestConnectionButton->setEnabled(false);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-
     // The answer may take many seconds: the library is asked on a worker, the window stays responsive.
-    auto result = std::make_shared<TSMSLibraryResult>();
+    // The account check consumes no inbound message, so a command that has just arrived is not lost.
     const QString userName = UsernameEdit->text(), apiKey = APIKeyEdit->text();
-    QThread *worker = QThread::create([this, result, userName, apiKey] { *result = CheckAccount(userName, apiKey); });
-    m_worker = worker;
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    connect(worker, &QThread::finished, this, [this, result] { ConnectionTestFinished(*result); });
-    worker->start();
+    RunInBackground<TSMSLibraryResult>(
+        this, [userName, apiKey] { return CallCheckSMSAccount(userName, apiKey, 50); },
+        [this](TSMSLibraryResult result) { ConnectionTestFinished(result); });
 }
 
 void TGenSettingsForm::ConnectionTestFinished(const TSMSLibraryResult &result)

@@ -6,8 +6,6 @@
 #include "notify/smslibrary.h"
 
 #include <QDialog>
-#include <QPointer>
-#include <QThread>
 
 class QCheckBox;
 class QComboBox;
@@ -86,8 +84,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    // The account check of "Test Connection"; runs on a worker thread.
-    virtual TSMSLibraryResult CheckAccount(const QString &userName, const QString &apiKey);
 
 private:
     QWidget *BuildGeneralPage();
@@ -99,5 +95,4 @@ private:
     bool m_confirmed = false;
     bool m_testing = false;
     bool m_checkingCommands = false;
-    QPointer<QThread> m_worker;
 };

@@ -8,17 +8,18 @@
 #include "core/timer.h"
 #include "core/translation.h"
 #include "platform/autostart.h"
+#include "platform/folders.h"
 #include "sandboxhome.h"
 #include "settingsdialog/settings.h"
 #include "settingsdialog/settingscommands.h"
 #include "smscontrol/allowedsenders.h"
+#include "smsgatewayprocess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -52,24 +53,6 @@ protected:
     bool StartNewInstance() override { return ++restarts, true; }
 };
 
-// A dialog whose account check waits for the test to let it answer.
-class TGatedForm : public TGenSettingsForm
-{
-public:
-    QSemaphore asked, answer;
-    TSMSLibraryResult result;
-    QString account;
-
-protected:
-    TSMSLibraryResult CheckAccount(const QString &userName, const QString &apiKey) override
-    {
-        account = userName + "/" + apiKey;
-        asked.release();
-        answer.acquire();
-        return result;
-    }
-};
-
 // The log lines (category ostrivo.log) without their date and time.
 QStringList g_log;
 void CaptureLog(QtMsgType, const QMessageLogContext &context, const QString &message)
@@ -96,6 +79,7 @@ class TestSettingsDialog : public QObject
     std::unique_ptr<TTestSettingsCommands> commands;
     std::unique_ptr<TScriptedPrompts> prompts;
     QString dataFolder;
+    TSMSGateway gateway; // the account "owner" / "k3y", answering after a delay
 
     // Opens the dialog through the main window's operation; edit runs while it is shown, then closes it.
     void Open(const std::function<void(TGenSettingsForm &)> &edit)
@@ -119,7 +103,12 @@ class TestSettingsDialog : public QObject
     }
 
 private slots:
-    void initTestCase() { qInstallMessageHandler(CaptureLog); }
+    void initTestCase()
+    {
+        qInstallMessageHandler(CaptureLog);
+        QVERIFY(gateway.Start({"--user", "owner", "--key", "k3y"}));
+        platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR)); // where the SMS library is
+    }
 
     void init()
     {
@@ -379,44 +368,55 @@ private slots:
         QCOMPARE(App().GlobalSettings.OutputFolderForVideosAndSnapshots, stored);
     }
 
-    void testConnectionAsksOffTheUserInterfaceThread_data()
+    // The account is asked on a worker through the real library: the window stays responsive, the test
+    // cannot be started twice, and an inbound command waiting at the gateway is not consumed.
+    void testConnection_data()
     {
-        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("success") << 1 << "Connected successfully!";
-        QTest::newRow("failure") << 0
-                                 << "Failed to connect to your account on TextMagic, and to receive inbound sms. "
-                                    "Invalid API key";
+        QTest::newRow("right key") << "k3y" << int(TPromptKind::Information) << "Connected successfully!";
+        QTest::newRow("wrong key") << "nope" << int(TPromptKind::Error)
+                                   << "Failed to connect to your account on TextMagic, and to receive inbound sms. "
+                                      "Invalid username or API key";
     }
-    void testConnectionAsksOffTheUserInterfaceThread()
+    void testConnection()
     {
-        QFETCH(int, value);
+        QFETCH(QString, key);
+        QFETCH(int, kind);
         QFETCH(QString, shown);
-        TGatedForm form;
-        form.result = {(unsigned char)value, value == 1 ? QString() : QString("Invalid API key")};
+        gateway.Reset();
+        gateway.QueueInbound({QJsonObject{{"text", "OFF"}, {"sender", "491701234567"}}});
+        gateway.SetMode({{"delayMs", 1500}});
+        TGenSettingsForm form;
         form.LoadFrom(App().GlobalSettings, {});
         form.show();
         form.SMSControlCheck->click();
-        form.UsernameEdit->setText("typed");
-        form.APIKeyEdit->setText("secret");
+        form.UsernameEdit->setText("owner");
+        form.APIKeyEdit->setText(key);
+        QElapsedTimer clock;
+        clock.start();
         form.TestConnectionButton->click();
-        QVERIFY(form.asked.tryAcquire(1, 5000));
-        // While the library is asked, the window keeps working and cannot start a second test.
-        QVERIFY(form.IsTestingConnection());
-        QVERIFY(!form.TestConnectionButton->isEnabled());
+        QVERIFY(clock.elapsed() < 500);
+        QVERIFY(form.IsTestingConnection() && !form.TestConnectionButton->isEnabled());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        form.TestConnectionButton->click(); // refused while the first one waits
         bool eventsServed = false;
-        QTimer::singleShot(0, [&] { eventsServed = true; });
-        QTRY_VERIFY_WITH_TIMEOUT(eventsServed, 2000);
-        QVERIFY(prompts->log.isEmpty());
-        form.answer.release();
-        QTRY_VERIFY_WITH_TIMEOUT(!form.IsTestingConnection(), 5000);
-        QCOMPARE(form.account, QString("typed/secret"));
+        QTimer::singleShot(100, [&] { eventsServed = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(eventsServed, 1000);
+        QVERIFY(form.IsTestingConnection() && prompts->log.isEmpty());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!form.IsTestingConnection(), 15000);
         QVERIFY(form.TestConnectionButton->isEnabled());
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(prompts->log.size(), 1);
-        QCOMPARE(prompts->log[0].kind, value == 1 ? TPromptKind::Information : TPromptKind::Error);
+        QCOMPARE(int(prompts->log[0].kind), kind);
         QCOMPARE(prompts->log[0].text, shown);
+        QCOMPARE(gateway.Inbound().size(), 1); // the waiting command is still there
+        int accountRequests = 0;
+        for (const QJsonValue &request : gateway.Requests())
+            accountRequests += request["path"].toString().startsWith("/api/v2/user");
+        QCOMPARE(accountRequests, 1);
         QCOMPARE(App().GlobalSettings.SMS_Username, QString()); // nothing saved
     }
 
