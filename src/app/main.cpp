@@ -10,6 +10,8 @@
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
 #include "runtime/alarms.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -30,7 +32,9 @@ int main(int argc, char *argv[])
     cameras.Reconnector().LocalNetworkSearch = &addressRefresh;
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, pending});
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    form.Plug({cameras, pending, monitoring, settings, smsControl, pending});
     // Alert SMS go out through the notifications (the alert email is not wired yet).
     SetAlertSenders({}, SMSOnTimer);
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
