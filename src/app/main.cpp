@@ -5,6 +5,8 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
+#include "notify/alertsenders.h"
+#include "notify/mailservice.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
 
@@ -19,12 +21,16 @@ int main(int argc, char *argv[])
     // The window may hide in the notification area; the program ends only when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The notifications outlive the main window, whose shutdown releases the mail components.
+    TMailService mail;
+    TAlertSenders alertSenders;
+
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, pending});
+    form.Plug({cameras, pending, monitoring, pending, pending, mail});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

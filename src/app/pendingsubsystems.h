@@ -3,7 +3,7 @@
 // arrives; when this file is empty it goes.
 #include "core/subsystems.h"
 
-class TPendingSubsystems : public ICameraListCommands, public ISettingsCommands, public ISMSControl, public IMailService
+class TPendingSubsystems : public ICameraListCommands, public ISettingsCommands, public ISMSControl
 {
 public:
     void AddCamera() override {}
@@ -12,5 +12,4 @@ public:
     void ReleaseCatalogue() override {}
     void GeneralSettings() override {}
     void SMSCommanderOnTimer() override {}
-    void ReleaseMailComponents() override {}
 };
