@@ -89,6 +89,7 @@ void SendTestEmail(const TCamera &values, QObject *context, std::function<void()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool hasContext = context != nullptr;
     QPointer<QObject> alive(context);
     QPointer<QWidget> button = qobject_cast<QWidget *>(context);
     if (button)
@@ -96,7 +97,7 @@ void SendTestEmail(const TCamera &values, QObject *context, std::function<void()
     const QString recipient = values.notification_SMTPRecipient;
     const QString host = values.notification_SMTPHost;
     service->Transfer(MailConnectionOf(values), ComposeTestEmail(values),
-                      [service, alive, button, recipient, host, finished = std::move(finished)](
+                      [service, hasContext, alive, button, recipient, host, finished = std::move(finished)](
                           const TMailTransferResult &result) {
                           QApplication::restoreOverrideCursor();
                           if (result.Cancelled)
@@ -110,7 +111,7 @@ void SendTestEmail(const TCamera &values, QObject *context, std::function<void()
                               ReportTestFailure(*service, recipient, host);
                           if (button)
                               button->setEnabled(true);
-                          if (alive && finished)
+                          if ((alive || !hasContext) && finished)
                               finished();
                       });
 }

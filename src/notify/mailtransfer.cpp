@@ -4,8 +4,12 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <vector>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -75,9 +79,43 @@ size_t ReadUpload(char *buffer, size_t size, size_t count, void *userdata)
     return size_t(n);
 }
 
-int Progress(void *cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+// Watches the transfer: the program's cancel request, and the server's answer to the complete message.
+// libcurl would wait for that answer, and then once more for the answer to its QUIT, each up to the read
+// time-out. Once the read time-out has passed since the last byte of the message went out, or on cancel,
+// the watch shuts the connection down, so that neither wait goes on.
+struct TWatch
 {
-    return static_cast<const std::atomic<bool> *>(cancel)->load() ? 1 : 0;
+    const std::atomic<bool> *cancel;
+    std::chrono::steady_clock::time_point uploaded{};
+    bool timedOut = false;
+    std::vector<curl_socket_t> sockets;
+
+    int Abort()
+    {
+        for (curl_socket_t socket : sockets)
+            ::shutdown(socket, SHUT_RDWR); // libcurl still closes them itself
+        return 1;
+    }
+};
+
+int WatchSocket(void *data, curl_socket_t socket, curlsocktype)
+{
+    static_cast<TWatch *>(data)->sockets.push_back(socket);
+    return CURL_SOCKOPT_OK;
+}
+
+int Progress(void *data, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploadNow)
+{
+    auto *watch = static_cast<TWatch *>(data);
+    if (watch->cancel->load())
+        return watch->Abort();
+    if (uploadTotal <= 0 || uploadNow < uploadTotal)
+        return 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (watch->uploaded == std::chrono::steady_clock::time_point{})
+        watch->uploaded = now;
+    watch->timedOut = now - watch->uploaded >= std::chrono::seconds(MailReadTimeoutSec);
+    return watch->timedOut ? watch->Abort() : 0;
 }
 
 void SetConnection(TSteps &steps, const TMailConnection &connection)
@@ -195,7 +233,10 @@ TMailTransferResult TransferMail(const TMailConnection &connection, const TMailM
     steps.Set(CURLOPT_MAIL_RCPT, recipients.get());
     steps.Set(CURLOPT_NOPROGRESS, 0L);
     steps.Set(CURLOPT_XFERINFOFUNCTION, &Progress);
-    steps.Set(CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(&cancel));
+    TWatch watch{&cancel, {}, false, {}};
+    steps.Set(CURLOPT_XFERINFODATA, &watch);
+    steps.Set(CURLOPT_SOCKOPTFUNCTION, &WatchSocket);
+    steps.Set(CURLOPT_SOCKOPTDATA, &watch);
 
     const QDateTime now = QDateTime::currentDateTime();
     TUpload upload;
@@ -215,6 +256,7 @@ TMailTransferResult TransferMail(const TMailConnection &connection, const TMailM
         steps.Set(CURLOPT_READFUNCTION, &ReadUpload);
         steps.Set(CURLOPT_READDATA, &upload);
         steps.Set(CURLOPT_UPLOAD, 1L);
+        steps.Set(CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.data.size()));
     }
     if (steps.Code() != CURLE_OK)
         return Failed(true, QString::fromUtf8(curl_easy_strerror(steps.Code())));
@@ -222,7 +264,9 @@ TMailTransferResult TransferMail(const TMailConnection &connection, const TMailM
     const CURLcode code = curl_easy_perform(curl.get());
     TMailTransferResult result = Failed(false, QString::fromUtf8(error[0] ? error : curl_easy_strerror(code)));
     result.Sent = code == CURLE_OK;
-    result.Cancelled = code == CURLE_ABORTED_BY_CALLBACK;
+    result.Cancelled = code == CURLE_ABORTED_BY_CALLBACK && !watch.timedOut;
+    if (watch.timedOut)
+        result.Error = QStringLiteral("no answer from the server after the message");
     if (result.Sent)
         result.Error.clear();
     return result;

@@ -56,27 +56,24 @@ inline void StopProcess(QProcess &process)
 class TSmtpServer
 {
 public:
-    struct TOptions
-    {
-        QString mode = QStringLiteral("plain"); // plain | starttls | smtps
-        quint16 port = 0;                       // 0: a free one
-        QString auth;                           // "user:password": AUTH required
-        QString tlsMax;                         // "1.2": the server speaks no TLS above 1.2
-    };
+    ~TSmtpServer() { Stop(); }
 
-    ~TSmtpServer() { StopProcess(m_process); }
-
-    bool Start(const TOptions &options)
+    // mode: plain | starttls | smtps; auth "user:password": AUTH required; port 0: a free one;
+    // tlsMax "1.2": the server speaks no TLS above 1.2.
+    bool Start(const QString &mode = QStringLiteral("plain"), const QString &auth = {}, quint16 port = 0,
+               const QString &tlsMax = {})
     {
-        m_port = options.port ? options.port : FreePort();
-        QStringList arguments{NotifyTestFile("smtpd.py"), "--port", QString::number(m_port), "--mode", options.mode,
+        Stop();
+        m_output.clear();
+        m_port = port ? port : FreePort();
+        QStringList arguments{NotifyTestFile("smtpd.py"), "--port", QString::number(m_port), "--mode", mode,
                               "--outdir", m_folder.path()};
-        if (options.mode != "plain")
+        if (mode != "plain")
             arguments << "--cert" << TestDataFile("smtp-test-cert.pem") << "--key" << TestDataFile("smtp-test-key.pem");
-        if (!options.auth.isEmpty())
-            arguments << "--auth" << options.auth;
-        if (!options.tlsMax.isEmpty())
-            arguments << "--tls-max" << options.tlsMax;
+        if (!auth.isEmpty())
+            arguments << "--auth" << auth;
+        if (!tlsMax.isEmpty())
+            arguments << "--tls-max" << tlsMax;
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(Python, arguments);
         QDeadlineTimer deadline(10000);
@@ -84,6 +81,7 @@ public:
             m_process.waitForReadyRead(100);
         return Output().contains("listening");
     }
+    void Stop() { StopProcess(m_process); }
 
     quint16 Port() const { return m_port; }
     // Everything the server printed so far: one line per accepted message and per AUTH attempt.
