@@ -7,6 +7,7 @@
 #include "core/camerafile.h"
 #include "core/main.h"
 #include "core/settingsfile.h"
+#include "onecellhost.h"
 #include "sandboxhome.h"
 
 #include <QNetworkAccessManager>
@@ -20,18 +21,6 @@ namespace {
 
 const QString Title = QStringLiteral("Porch");
 constexpr int ContinuationSec = 3;
-
-// One camera in the first cell of a 2 x 2 grid.
-struct TOneCellHost : TCameraListHost
-{
-    int GridColumns() const override { return 2; }
-    int GridRows() const override { return 2; }
-    void RealignGrid(int, int) override {}
-    bool IsCellFree(int, int) const override { return true; }
-    bool FirstFreeCell(int &col, int &row) const override { return col = 0, row = 0, true; }
-    void CreateCamera(TCamera &, int, int) override {}
-    bool CameraCell(const TCamera &, int &col, int &row) const override { return col = 0, row = 0, true; }
-};
 
 // Reads a process's output while waiting.
 struct TOutput
