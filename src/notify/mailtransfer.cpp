@@ -4,7 +4,6 @@
 
 #include <curl/curl.h>
 
-#include <chrono>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -79,22 +78,20 @@ size_t ReadUpload(char *buffer, size_t size, size_t count, void *userdata)
     return size_t(n);
 }
 
-// Watches the transfer: the program's cancel request, and the server's answer to the complete message.
-// libcurl would wait for that answer, and then once more for the answer to its QUIT, each up to the read
-// time-out. Once the read time-out has passed since the last byte of the message went out, or on cancel,
-// the watch shuts the connection down, so that neither wait goes on.
+// Watches the transfer for the program's cancel request and for libcurl's QUIT after a failure: libcurl
+// would still wait for the answer to that QUIT, up to the read time-out once more, although the failure is
+// final. In both cases the watch shuts the connection down, so that nothing more is waited for. (A failed
+// connection that libcurl keeps until the handle is cleaned up is shut down after the transfer.)
 struct TWatch
 {
     const std::atomic<bool> *cancel;
-    std::chrono::steady_clock::time_point uploaded{};
-    bool timedOut = false;
+    const char *error; // libcurl's error buffer: not empty once the transfer has failed
     std::vector<curl_socket_t> sockets;
 
-    int Abort()
+    void ShutDown()
     {
         for (curl_socket_t socket : sockets)
             ::shutdown(socket, SHUT_RDWR); // libcurl still closes them itself
-        return 1;
     }
 };
 
@@ -104,18 +101,21 @@ int WatchSocket(void *data, curl_socket_t socket, curlsocktype)
     return CURL_SOCKOPT_OK;
 }
 
-int Progress(void *data, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploadNow)
+int Progress(void *data, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto *watch = static_cast<TWatch *>(data);
-    if (watch->cancel->load())
-        return watch->Abort();
-    if (uploadTotal <= 0 || uploadNow < uploadTotal)
+    if (!watch->cancel->load())
         return 0;
-    const auto now = std::chrono::steady_clock::now();
-    if (watch->uploaded == std::chrono::steady_clock::time_point{})
-        watch->uploaded = now;
-    watch->timedOut = now - watch->uploaded >= std::chrono::seconds(MailReadTimeoutSec);
-    return watch->timedOut ? watch->Abort() : 0;
+    watch->ShutDown();
+    return 1;
+}
+
+int WatchCommands(CURL *, curl_infotype type, char *text, size_t size, void *data)
+{
+    auto *watch = static_cast<TWatch *>(data);
+    if (type == CURLINFO_HEADER_OUT && watch->error[0] && size >= 4 && qstrnicmp(text, "QUIT", 4) == 0)
+        watch->ShutDown();
+    return 0;
 }
 
 void SetConnection(TSteps &steps, const TMailConnection &connection)
@@ -233,10 +233,13 @@ TMailTransferResult TransferMail(const TMailConnection &connection, const TMailM
     steps.Set(CURLOPT_MAIL_RCPT, recipients.get());
     steps.Set(CURLOPT_NOPROGRESS, 0L);
     steps.Set(CURLOPT_XFERINFOFUNCTION, &Progress);
-    TWatch watch{&cancel, {}, false, {}};
+    TWatch watch{&cancel, error, {}};
     steps.Set(CURLOPT_XFERINFODATA, &watch);
     steps.Set(CURLOPT_SOCKOPTFUNCTION, &WatchSocket);
     steps.Set(CURLOPT_SOCKOPTDATA, &watch);
+    steps.Set(CURLOPT_DEBUGFUNCTION, &WatchCommands); // sees the commands; prints nothing
+    steps.Set(CURLOPT_DEBUGDATA, &watch);
+    steps.Set(CURLOPT_VERBOSE, 1L);
 
     const QDateTime now = QDateTime::currentDateTime();
     TUpload upload;
@@ -262,11 +265,11 @@ TMailTransferResult TransferMail(const TMailConnection &connection, const TMailM
         return Failed(true, QString::fromUtf8(curl_easy_strerror(steps.Code())));
 
     const CURLcode code = curl_easy_perform(curl.get());
+    if (code != CURLE_OK)
+        watch.ShutDown();
     TMailTransferResult result = Failed(false, QString::fromUtf8(error[0] ? error : curl_easy_strerror(code)));
     result.Sent = code == CURLE_OK;
-    result.Cancelled = code == CURLE_ABORTED_BY_CALLBACK && !watch.timedOut;
-    if (watch.timedOut)
-        result.Error = QStringLiteral("no answer from the server after the message");
+    result.Cancelled = code == CURLE_ABORTED_BY_CALLBACK;
     if (result.Sent)
         result.Error.clear();
     return result;

@@ -15,11 +15,11 @@
 
 namespace {
 
-// Answers SMTP up to the end of the message, then says nothing more.
+// Answers SMTP up to the given command (or to the end of the message), then says nothing more.
 class TStallingSmtpServer : public QObject
 {
 public:
-    TStallingSmtpServer()
+    explicit TStallingSmtpServer(const QByteArray &silentAt = {}) : m_silentAt(silentAt)
     {
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -45,6 +45,10 @@ private:
         while ((end = m_buffer.indexOf("\r\n")) >= 0) {
             const QByteArray command = m_buffer.left(4).toUpper();
             m_buffer.remove(0, end + 2);
+            if (command == m_silentAt) {
+                m_data = true;
+                return;
+            }
             if (command == "DATA") {
                 socket.write("354 go ahead\r\n");
                 m_data = true;
@@ -55,6 +59,7 @@ private:
     }
 
     QTcpServer m_server;
+    QByteArray m_silentAt;
     QByteArray m_buffer;
     bool m_data = false;
 };
@@ -90,7 +95,7 @@ private slots:
             while (QTcpSocket *socket = silent.nextPendingConnection())
                 ++connections, kept << socket;
         });
-        TStallingSmtpServer stalling;
+        TStallingSmtpServer stalling, silentAtRecipient("RCPT");
 
         QElapsedTimer clock;
         clock.start();
@@ -129,29 +134,38 @@ private slots:
         TCamera values = MailCamera("", stalling.Port(), "tester@example.org");
         bool finished = false;
         SendTestEmail(values, nullptr, [&] { finished = true; });
-        QCOMPARE(service.TransfersInProgress(), 2);
+        // And one to a server that stops answering at the recipient.
+        values.notification_SMTPPort = silentAtRecipient.Port();
+        bool recipientFinished = false;
+        SendTestEmail(values, nullptr, [&] { recipientFinished = true; });
+        QCOMPARE(service.TransfersInProgress(), 3);
 
-        qint64 emailFailed = -1, testFailed = -1;
+        qint64 emailFailed = -1, testFailed = -1, recipientFailed = -1;
         QDeadlineTimer deadline(25000);
-        while ((emailFailed < 0 || testFailed < 0) && !deadline.hasExpired()) {
+        while ((emailFailed < 0 || testFailed < 0 || recipientFailed < 0) && !deadline.hasExpired()) {
             QTest::qWait(10);
             if (emailFailed < 0 && service.SMTPTag == 0)
                 emailFailed = clock.elapsed();
             if (testFailed < 0 && finished)
                 testFailed = clock.elapsed();
+            if (recipientFailed < 0 && recipientFinished)
+                recipientFailed = clock.elapsed();
         }
         ticker.stop();
         qInfo("greeting never came: failed after %lld ms; confirmation never came: failed after %lld ms; "
+              "no answer to the recipient: failed after %lld ms; "
               "longest pause of the user-interface thread: %lld ms (longest gap between its ticks %lld ms)",
-              emailFailed, testFailed, longestPause, longestGap);
+              emailFailed, testFailed, recipientFailed, longestPause, longestGap);
         QVERIFY2(emailFailed >= 9000 && emailFailed <= 13000, qPrintable(QString::number(emailFailed)));
         QVERIFY2(testFailed >= 9000 && testFailed <= 13000, qPrintable(QString::number(testFailed)));
+        QVERIFY2(recipientFailed >= 9000 && recipientFailed <= 13000, qPrintable(QString::number(recipientFailed)));
         QVERIFY2(longestPause < 100, qPrintable(QString::number(longestPause)));
         QVERIFY(stalling.messageReceived);
         QCOMPARE(connections, 1);
         QCOMPARE(LogTexts(sink), QStringList{"ERROR: Could not send email to guard@example.org"});
-        QCOMPARE(prompts.log.size(), 1);
-        QCOMPARE(prompts.log[0].text, QString("Ostrivo failed to send email to tester@example.org\nVerify the SMTP settings."));
+        QCOMPARE(prompts.log.size(), 2);
+        for (const TScriptedPrompts::Entry &entry : prompts.log)
+            QCOMPARE(entry.text, QString("Ostrivo failed to send email to tester@example.org\nVerify the SMTP settings."));
         yard.Email_Timer = nullptr;
     }
 };
