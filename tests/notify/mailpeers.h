@@ -69,7 +69,7 @@ public:
         QStringList arguments{NotifyTestFile("smtpd.py"), "--port", QString::number(m_port), "--mode", mode,
                               "--outdir", m_folder.path()};
         if (mode != "plain")
-            arguments << "--cert" << TestDataFile("smtp-test-cert.pem") << "--key" << TestDataFile("smtp-test-key.pem");
+            arguments << "--cert" << TestDataFile("selfsigned-localhost.pem") << "--key" << TestDataFile("selfsigned-localhost.key");
         if (!auth.isEmpty())
             arguments << "--auth" << auth;
         if (!tlsMax.isEmpty())
@@ -171,15 +171,21 @@ inline QStringList LogTexts(const TRecordingWindowSink &sink)
     return texts;
 }
 
-// A camera that mails through a local server.
-inline TCamera MailCamera(const QString &title, quint16 port, const QString &recipients = QStringLiteral("guard@example.org"))
+// Email on, through a local server.
+inline void UseLocalMail(TCamera &camera, quint16 port, const QString &recipients = QStringLiteral("guard@example.org"))
 {
-    TCamera camera;
-    camera.CustomTitle = title;
     camera.notification_SendToEmail = true;
     camera.notification_SMTPFrom = QStringLiteral("camera@ostrivo.test");
     camera.notification_SMTPRecipient = recipients;
     camera.notification_SMTPHost = QStringLiteral("127.0.0.1");
     camera.notification_SMTPPort = port;
+}
+
+// A camera that mails through a local server.
+inline TCamera MailCamera(const QString &title, quint16 port, const QString &recipients = QStringLiteral("guard@example.org"))
+{
+    TCamera camera;
+    camera.CustomTitle = title;
+    UseLocalMail(camera, port, recipients);
     return camera;
 }

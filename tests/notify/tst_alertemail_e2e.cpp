@@ -3,31 +3,17 @@
 // "ALERT from Ostrivo" with the snapshots taken since the motion, byte for byte as they lie in the output
 // folder.
 #include "camsimprocess.h"
-#include "core/camera.h"
-#include "core/main.h"
-#include "core/settingsfile.h"
 #include "mailpeers.h"
-#include "onecellhost.h"
+#include "processoutput.h"
+#include "programconfig.h"
 #include "programprocess.h"
 #include "sandboxhome.h"
 
 #include <QJsonArray>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 
 namespace {
 
 const QString Title = QStringLiteral("Porch");
-
-bool WaitForOutput(QProcess &process, QByteArray &text, const QByteArray &wanted, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!text.contains(wanted) && !deadline.hasExpired() && process.state() == QProcess::Running) {
-        QTest::qWait(50);
-        text += process.readAllStandardError();
-    }
-    return text.contains(wanted);
-}
 
 } // namespace
 
@@ -38,49 +24,6 @@ class TestAlertEmailEndToEnd : public QObject
     TCamSim m_camsim;
     TSmtpServer m_smtp;
     QProcess m_program;
-    QNetworkAccessManager m_network;
-
-    bool SetMotion(bool on)
-    {
-        QNetworkReply *reply = m_network.get(QNetworkRequest(
-            QUrl(QString("http://127.0.0.1:%1/control?motion=%2").arg(m_camsim.Port()).arg(on ? "on" : "off"))));
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        const bool ok = finished.wait(3000) && reply->error() == QNetworkReply::NoError;
-        reply->deleteLater();
-        return ok;
-    }
-
-    void WriteConfiguration(const QString &dataFolder, const QString &output)
-    {
-        ResetApplicationState();
-        TApplicationState &app = App();
-        app.DataFolder = dataFolder;
-        app.DefaultOutputFolder = output;
-        SetDefaultSettings();
-        app.GlobalSettings.OutputFolderForVideosAndSnapshots = output;
-        QVERIFY(SaveSettings());
-
-        auto camera = std::make_unique<TCamera>(MailCamera(Title, m_smtp.Port()));
-        TCamera &c = *camera;
-        c.ActualName = "Generic*MJPEG";
-        c.ipcam_IP = "127.0.0.1";
-        c.ipcam_Port = QString::number(m_camsim.Port());
-        c.ipcam_URL = "video.mjpg";
-        c.detector_Sensitivity = 5;
-        c.scheduler_daily = true;
-        for (int day = 1; day <= 7; ++day) {
-            c.SchedulerStart(day) = dt::EncodeTime(0, 0, 0);
-            c.SchedulerEnd(day) = dt::EncodeTime(23, 59, 59);
-        }
-        c.recording_TakeSnapshots = true;
-        c.recording_SnapshotQuality = 8;
-        c.recording_TakeSnapshotsInterval_sec = 1;
-        c.recording_DurationOfSnapshots_sec = 3;
-        c.notification_AttachSnapshotsToEmail = true;
-        app.Cameras.push_back(std::move(camera));
-        QVERIFY(SaveCameras(TOneCellHost()));
-        ResetApplicationState();
-    }
 
 private slots:
     void cleanup()
@@ -98,22 +41,27 @@ private slots:
         const QString data = home + "/.local/share/Ostrivo";
         const QString output = home + "/recordings";
         QVERIFY(QDir().mkpath(data) && QDir().mkpath(output));
-        WriteConfiguration(data, output);
-        if (QTest::currentTestFailed())
-            return;
+        BeginProgramConfiguration(data, output);
+        TCamera &camera = AddSimulatorCamera(Title, m_camsim.Port());
+        UseLocalMail(camera, m_smtp.Port());
+        camera.notification_AttachSnapshotsToEmail = true;
+        camera.recording_TakeSnapshots = true;
+        camera.recording_SnapshotQuality = 8;
+        camera.recording_TakeSnapshotsInterval_sec = 1;
+        camera.recording_DurationOfSnapshots_sec = 3;
+        QVERIFY(SaveProgramConfiguration());
 
         QVERIFY(StartHiddenProgram(m_program, SandboxedProgramEnvironment(home)));
-        QByteArray log;
-        QVERIFY2(WaitForOutput(m_program, log, "Ostrivo is started and configured", 15000), log.constData());
-        QVERIFY2(WaitForOutput(m_program, log, "Monitoring is started on camera " + Title.toUtf8(), 10000), log.constData());
+        TOutput log{m_program, QProcess::StandardError, {}};
+        QVERIFY2(log.WaitFor("Ostrivo is started and configured", 15000), log.text.constData());
+        QVERIFY2(log.WaitFor("Monitoring is started on camera " + Title.toUtf8(), 10000), log.text.constData());
         QTest::qWait(1500); // the detector learns the still scene
 
-        QVERIFY(SetMotion(true));
-        QVERIFY2(WaitForOutput(m_program, log, "ALARM on camera Porch: Sending email to guard@example.org", 10000),
-                 log.constData());
+        QVERIFY(m_camsim.SetMotion(true));
+        QVERIFY2(log.WaitFor("ALARM on camera Porch: Sending email to guard@example.org", 10000), log.text.constData());
         // Sent 2.3 s after the motion, with the snapshots of the series taken by then.
-        QVERIFY2(m_smtp.WaitForMessages(1, 15000), log.constData());
-        QVERIFY(SetMotion(false));
+        QVERIFY2(m_smtp.WaitForMessages(1, 15000), log.text.constData());
+        QVERIFY(m_camsim.SetMotion(false));
         const QJsonObject mail = MailInfo(m_smtp.Messages().first());
         QCOMPARE(mail["subject"].toString(), QString("ALERT from Ostrivo"));
         const QJsonArray parts = mail["parts"].toArray();
@@ -130,7 +78,7 @@ private slots:
         }
         qInfo("%lld snapshots attached", qlonglong(parts.size() - 1));
         QVERIFY(parts.last()["text"].toString().endsWith(" - A movement has been detected by camera Porch"));
-        QVERIFY(!log.contains("ERROR"));
+        QVERIFY(!log.Read().contains("ERROR"));
     }
 };
 
