@@ -9,6 +9,8 @@
 #include "notify/mailservice.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -30,7 +32,9 @@ int main(int argc, char *argv[])
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, mail});
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    form.Plug({cameras, pending, monitoring, settings, smsControl, mail});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
