@@ -5,6 +5,7 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
+#include "mainwindow/qtprompts.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
 
@@ -18,6 +19,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(OSTRIVO_VERSION));
     // The window may hide in the notification area; the program ends only when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    TQtPrompts prompts;
+    SetPrompts(&prompts);
+    struct TUninstall { ~TUninstall() { SetPrompts(nullptr); } } uninstallPrompts;
 
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});

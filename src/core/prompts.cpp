@@ -1,47 +1,25 @@
 #include "core/prompts.h"
 
-#include "platform/shell.h"
-
-#include <QApplication>
-#include <QFileDialog>
-#include <QMessageBox>
+#include "core/log.h"
 
 namespace {
 
-class TQtPrompts : public TPrompts
+// Until the program installs its prompts (and in programs without a user interface) nobody can answer:
+// messages go to the logging category and every question is answered No.
+class TUnattendedPrompts : public TPrompts
 {
 public:
-    void Message(TPromptKind kind, const QString &title, const QString &text) override
+    void Message(TPromptKind, const QString &title, const QString &text) override
     {
-        QMessageBox box(Icon(kind), title, text, QMessageBox::Ok, QApplication::activeWindow());
-        box.exec();
+        qCWarning(ostrivoLog).noquote() << title << "-" << text;
     }
-
     bool Ask(TPromptKind kind, const QString &title, const QString &text) override
     {
-        QMessageBox box(Icon(kind), title, text, QMessageBox::Yes | QMessageBox::No,
-                        QApplication::activeWindow());
-        return box.exec() == QMessageBox::Yes;
+        Message(kind, title, text);
+        return false;
     }
-
-    QString ChooseFolder(const QString &caption, const QString &startFolder) override
-    {
-        return QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption, startFolder);
-    }
-
-    void OpenUrl(const QString &url) override { platform::OpenUrl(url); }
-
-private:
-    static QMessageBox::Icon Icon(TPromptKind kind)
-    {
-        switch (kind) {
-        case TPromptKind::Warning: return QMessageBox::Warning;
-        case TPromptKind::Error: return QMessageBox::Critical;
-        case TPromptKind::Confirmation: return QMessageBox::Question;
-        case TPromptKind::Information: break;
-        }
-        return QMessageBox::Information;
-    }
+    QString ChooseFolder(const QString &, const QString &) override { return QString(); }
+    void OpenUrl(const QString &url) override { qCWarning(ostrivoLog).noquote() << "not opened:" << url; }
 };
 
 TPrompts *&Installed()
@@ -54,8 +32,8 @@ TPrompts *&Installed()
 
 TPrompts &Prompts()
 {
-    static TQtPrompts qtPrompts;
-    return Installed() ? *Installed() : qtPrompts;
+    static TUnattendedPrompts unattended;
+    return Installed() ? *Installed() : unattended;
 }
 
 void SetPrompts(TPrompts *prompts) { Installed() = prompts; }

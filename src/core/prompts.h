@@ -22,7 +22,8 @@ public:
 };
 
 TPrompts &Prompts();
-// Installs another implementation (not owned); nullptr restores the Qt one.
+// Installs the implementation (not owned; the program installs TQtPrompts of mainwindow/qtprompts.h).
+// nullptr restores the unattended one, which logs messages and answers every question No.
 void SetPrompts(TPrompts *prompts);
 
 // Answers from a script and records what was asked. Installs itself for its lifetime.

@@ -32,7 +32,15 @@ QString ProgramFolder()
 {
     if (!ProgramFolderOverride().isEmpty())
         return ProgramFolderOverride();
-    return QCoreApplication::applicationDirPath();
+    // Run from the build tree (or a portable copy) the data files lie beside the program; installed, they
+    // lie in <prefix>/share/ostrivo.
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    if (!programDir.exists(QStringLiteral("transl.dt"))) {
+        const QDir installed(programDir.filePath(QStringLiteral(OSTRIVO_DATA_FROM_BIN)));
+        if (installed.exists(QStringLiteral("transl.dt")))
+            return installed.absolutePath();
+    }
+    return programDir.absolutePath();
 }
 
 void SetProgramFolder(const QString &folder) { ProgramFolderOverride() = folder; }

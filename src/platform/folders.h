@@ -11,8 +11,9 @@ QString AppDataFolder();
 // The per-user configuration folder (Linux: $XDG_CONFIG_HOME, else ~/.config).
 QString UserConfigFolder();
 
-// The folder of the program file, where the data files that ship with the program lie. Tests may point it
-// elsewhere with SetProgramFolder; an empty text restores the real one.
+// The folder of the data files that ship with the program (transl.dt, the sounds, the icons...): the
+// program's own folder when they lie beside it (build tree), else <prefix>/share/ostrivo of an installed
+// program. Tests may point it elsewhere with SetProgramFolder; an empty text restores the real one.
 QString ProgramFolder();
 void SetProgramFolder(const QString &folder);
 
