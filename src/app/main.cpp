@@ -1,5 +1,5 @@
-// Process entry: the application object, the main window (whose start-up sequence runs here), the
-// system's termination requests, and the event loop.
+// Process entry: the application object, the process-wide services, the main window (whose start-up
+// sequence runs here), the system's termination requests, and the event loop.
 #include "core/main.h"
 #include "core/startup.h"
 #include "mainwindow/camerawiring.h"
@@ -8,6 +8,7 @@
 #include "mainwindow/qtprompts.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
+#include "runtime/runtimeservices.h"
 
 #include <QApplication>
 
@@ -20,12 +21,14 @@ int main(int argc, char *argv[])
     // The window may hide in the notification area; the program ends only when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Everything process-wide lives here, from before the window until after it (declared first, destroyed
+    // last); the prompts a user answers are the message boxes.
+    TRuntimeServices services;
     TQtPrompts prompts;
-    SetPrompts(&prompts);
-    struct TUninstall { ~TUninstall() { SetPrompts(nullptr); } } uninstallPrompts;
+    services.Core().Prompts = &prompts;
 
     const bool hide = HasHideSwitch(QApplication::arguments());
-    TMainForm form(TMainFormOptions{hide, QString(), QString()});
+    TMainForm form(TMainFormOptions{hide, QString()});
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;

@@ -7,7 +7,7 @@
 
 TDateTime Now();
 
-// Replaces the clock; an empty function restores the system clock.
+// Replaces the clock of the current services; an empty function restores the system clock.
 void SetClock(std::function<TDateTime()> clock);
 
 // A settable clock for tests: starts at the given moment and moves only when told.

@@ -1,6 +1,7 @@
 #include "core/prompts.h"
 
 #include "core/log.h"
+#include "core/services.h"
 
 namespace {
 
@@ -22,25 +23,24 @@ public:
     void OpenUrl(const QString &url) override { qCWarning(ostrivoLog).noquote() << "not opened:" << url; }
 };
 
-TPrompts *&Installed()
-{
-    static TPrompts *installed = nullptr;
-    return installed;
-}
-
 } // namespace
 
 TPrompts &Prompts()
 {
     static TUnattendedPrompts unattended;
-    return Installed() ? *Installed() : unattended;
+    TPrompts *installed = Services().Prompts;
+    return installed ? *installed : unattended;
 }
 
-void SetPrompts(TPrompts *prompts) { Installed() = prompts; }
+void SetPrompts(TPrompts *prompts) { Services().Prompts = prompts; }
 
-TScriptedPrompts::TScriptedPrompts() : m_previous(Installed()) { SetPrompts(this); }
+TScriptedPrompts::TScriptedPrompts() : m_previous(Services().Prompts) { SetPrompts(this); }
 
-TScriptedPrompts::~TScriptedPrompts() { SetPrompts(m_previous); }
+TScriptedPrompts::~TScriptedPrompts()
+{
+    if (Services().Prompts == this)
+        SetPrompts(m_previous);
+}
 
 void TScriptedPrompts::Message(TPromptKind kind, const QString &title, const QString &text)
 {

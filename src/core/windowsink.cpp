@@ -1,13 +1,15 @@
 #include "core/windowsink.h"
 
-namespace {
-TMainWindowSink *g_sink = nullptr;
+#include "core/services.h"
+
+TMainWindowSink *MainWindowSink() { return Services().WindowSink; }
+
+void SetMainWindowSink(TMainWindowSink *sink) { Services().WindowSink = sink; }
+
+TRecordingWindowSink::TRecordingWindowSink() : m_previous(MainWindowSink()) { SetMainWindowSink(this); }
+
+TRecordingWindowSink::~TRecordingWindowSink()
+{
+    if (MainWindowSink() == this)
+        SetMainWindowSink(m_previous);
 }
-
-TMainWindowSink *MainWindowSink() { return g_sink; }
-
-void SetMainWindowSink(TMainWindowSink *sink) { g_sink = sink; }
-
-TRecordingWindowSink::TRecordingWindowSink() : m_previous(g_sink) { g_sink = this; }
-
-TRecordingWindowSink::~TRecordingWindowSink() { g_sink = m_previous; }

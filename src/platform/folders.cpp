@@ -6,14 +6,6 @@
 
 namespace platform {
 
-namespace {
-QString &ProgramFolderOverride()
-{
-    static QString folder;
-    return folder;
-}
-}
-
 QString AppDataFolder()
 {
 #ifdef Q_OS_WIN
@@ -30,8 +22,6 @@ QString UserConfigFolder() { return QStandardPaths::writableLocation(QStandardPa
 
 QString ProgramFolder()
 {
-    if (!ProgramFolderOverride().isEmpty())
-        return ProgramFolderOverride();
     // Run from the build tree (or a portable copy) the data files lie beside the program; installed, they
     // lie in <prefix>/share/ostrivo.
     const QDir programDir(QCoreApplication::applicationDirPath());
@@ -42,8 +32,6 @@ QString ProgramFolder()
     }
     return programDir.absolutePath();
 }
-
-void SetProgramFolder(const QString &folder) { ProgramFolderOverride() = folder; }
 
 QString ProgramFilePath() { return QCoreApplication::applicationFilePath(); }
 

@@ -13,9 +13,8 @@ QString UserConfigFolder();
 
 // The folder of the data files that ship with the program (transl.dt, the sounds, the icons...): the
 // program's own folder when they lie beside it (build tree), else <prefix>/share/ostrivo of an installed
-// program. Tests may point it elsewhere with SetProgramFolder; an empty text restores the real one.
+// program. The program reads it through ::ProgramFolder() (core/services.h), which tests may point elsewhere.
 QString ProgramFolder();
-void SetProgramFolder(const QString &folder);
 
 // The full path of the program file.
 QString ProgramFilePath();

@@ -7,10 +7,10 @@
 #include "core/main.h"
 #include "core/timer.h"
 #include "core/translation.h"
-#include "platform/folders.h"
 #include "runtime/alarms.h"
 #include "runtime/cameraports.h"
 #include "runtime/monitoring.h"
+#include "runtime/runtimeservices.h"
 #include "runtime/streamaddress.h"
 
 #include <QPainter>
@@ -24,17 +24,12 @@
 #include <map>
 #include <memory>
 
-Q_LOGGING_CATEGORY(ostrivoCamera, "ostrivo.camera", QtWarningMsg)
-
 namespace {
 
 constexpr int CameraTimerInterval = 1000;
 constexpr int ConnectionTimeoutMs = 15000;
 constexpr int OverlayIconSize = 64;
 constexpr int OverlayIconAlpha = 170;
-constexpr int StateWatchIntervalMs = 200;
-
-TCameraViewPlacer g_placer;
 
 // Thrown by a step that failed, caught by the operation that reports it.
 struct TStepFailed
@@ -47,73 +42,11 @@ void Require(bool ok)
         throw TStepFailed();
 }
 
-// --- state changes for the camera log category ------------------------------------------------------------
-
-enum class TWatchedState { Unknown, Down, Starting, Live };
-
-struct TWatched
-{
-    TWatchedState State = TWatchedState::Unknown;
-    quint32 FrameNumber = 0;
-    qint64 FrameTime = -1;
-};
-
-const char *StateName(TWatchedState state)
-{
-    switch (state) {
-    case TWatchedState::Down: return "down";
-    case TWatchedState::Starting: return "starting";
-    case TWatchedState::Live: return "live";
-    case TWatchedState::Unknown: break;
-    }
-    return "unknown";
-}
-
-std::map<const TCamera *, TWatched> &Watched()
-{
-    static std::map<const TCamera *, TWatched> watched;
-    return watched;
-}
-
-void WatchStates()
-{
-    for (const auto &camera : App().Cameras) {
-        if (!camera->Grabber)
-            continue;
-        TWatched &watched = Watched()[camera.get()];
-        const TVideoFrame frame = camera->Grabber->LatestFrame();
-        const bool newFrame = !frame.Image.isNull()
-                              && (frame.Number != watched.FrameNumber || frame.Time != watched.FrameTime);
-        watched.FrameNumber = frame.Number;
-        watched.FrameTime = frame.Time;
-        TWatchedState state = TWatchedState::Down;
-        if (camera->Grabber->CurrentState() != cs_Down)
-            state = newFrame ? TWatchedState::Live
-                             : (watched.State == TWatchedState::Live ? TWatchedState::Live : TWatchedState::Starting);
-        if (state != watched.State) {
-            watched.State = state;
-            qCInfo(ostrivoCamera).noquote() << "camera" << camera->CustomTitle << StateName(state);
-        }
-    }
-}
-
-// Polls the components' states while the camera category logs at info level.
-void StartStateWatchIfEnabled()
-{
-    static QTimer *watch = nullptr;
-    if (watch || !ostrivoCamera().isInfoEnabled())
-        return;
-    watch = new QTimer;
-    watch->setInterval(StateWatchIntervalMs);
-    QObject::connect(watch, &QTimer::timeout, [] { WatchStates(); });
-    watch->start();
-}
-
 // --- creation --------------------------------------------------------------------------------------------
 
 void SetUpIconOverlay(TAdvancedCaptureComponent &grabber, int index, const QString &picture)
 {
-    Require(grabber.SetImageOverlayFromImageFile2(index, platform::ProgramFolder() + u'/' + picture));
+    Require(grabber.SetImageOverlayFromImageFile2(index, ProgramFolder() + u'/' + picture));
     grabber.SetImageOverlay_Enabled(index, false);
     grabber.SetImageOverlay_Transparent(index, true);
     grabber.SetImageOverlay_UseTransparentColor(index, true);
@@ -231,14 +164,15 @@ QFont DrawnTextFont(int width)
 
 } // namespace
 
-void SetCameraViewPlacer(TCameraViewPlacer placer) { g_placer = std::move(placer); }
+void SetCameraViewPlacer(TCameraViewPlacer placer) { RuntimeServices().ViewPlacer = std::move(placer); }
 
 void GrabberCreate(TCamera &camera, int column, int row)
 {
     try {
         auto *grabber = new TAdvancedCaptureComponent(nullptr);
         camera.Grabber = grabber;
-        Require(g_placer && g_placer(grabber, column, row));
+        const TCameraViewPlacer &placer = RuntimeServices().ViewPlacer;
+        Require(placer && placer(grabber, column, row));
         grabber->SetDragKind(dkDrag);
         grabber->SetDragMode(dmAutomatic);
         WireEvents(camera, *grabber);
@@ -251,7 +185,7 @@ void GrabberCreate(TCamera &camera, int column, int row)
         ReportError(Translate(QStringLiteral("Could not create the Capture component of camera ")) + camera.CustomTitle,
                     true);
     }
-    StartStateWatchIfEnabled();
+    RuntimeServices().StateLog.StartIfEnabled();
     GrabberUpdateSettings(camera);
 }
 
@@ -351,7 +285,7 @@ void GrabberDelete(TCamera &camera)
     grabber->StopPreview();
     grabber->ClosePlayer();
     camera.Grabber = nullptr;
-    Watched().erase(&camera);
+    RuntimeServices().StateLog.Forget(camera);
     delete grabber;
 }
 

@@ -3,7 +3,6 @@
 // grid, configuring the component from the camera's settings, connecting it to its source, starting the
 // live picture, reconnecting lost cameras and tearing everything down. Also the overlays on every
 // picture, the per-frame drawing of the alert frame and the component's connection events.
-#include <QLoggingCategory>
 #include <QString>
 
 #include <functional>
@@ -12,10 +11,6 @@ struct TCamera;
 struct TFrameBitmapInfo;
 class QWidget;
 class TTimer;
-
-// State changes of the cameras' components ("down", "preview", first picture) at info level; off unless
-// enabled (QT_LOGGING_RULES="ostrivo.camera.info=true").
-Q_DECLARE_LOGGING_CATEGORY(ostrivoCamera)
 
 // Where camera views go: makes the view a child of the camera grid in the given cell; a column < 0
 // leaves the cell to the grid. False when no cell is free. Installed by the main window.

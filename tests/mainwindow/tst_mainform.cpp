@@ -10,6 +10,7 @@
 #include "core/translation.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
+#include "runtime/runtimeservices.h"
 #include "recordingsubsystems.h"
 #include "sandboxhome.h"
 
@@ -53,6 +54,7 @@ class TestMainForm : public QObject
 {
     Q_OBJECT
 
+    std::optional<TRuntimeServices> m_services;  // fresh per test function
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TMainForm> m_form;
@@ -65,7 +67,7 @@ class TestMainForm : public QObject
 
     TMainForm &MakeForm(bool hide = false)
     {
-        m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata", m_dir->path() + "/program"});
+        m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata"});
         m_wiring = std::make_unique<TCameraWiring>(*m_form);
         m_recorder = std::make_unique<TRecordingSubsystems>(m_steps);
         m_form->Plug(m_recorder->With(*m_wiring));
@@ -82,10 +84,11 @@ class TestMainForm : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir().mkpath(m_dir->path() + "/appdata");
         QDir().mkpath(m_dir->path() + "/program");
+        Services().ProgramFolder = m_dir->path() + "/program";
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_steps.clear();
     }
@@ -97,6 +100,7 @@ private slots:
         m_wiring.reset();
         m_prompts.reset();
         m_dir.reset();
+        m_services.reset();
     }
 
     void freshStartRunsTheSequenceInOrder()

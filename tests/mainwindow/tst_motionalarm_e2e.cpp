@@ -6,6 +6,7 @@
 #include "core/camera.h"
 #include "core/camerafile.h"
 #include "core/main.h"
+#include "core/services.h"
 #include "core/settingsfile.h"
 #include "sandboxhome.h"
 
@@ -92,7 +93,7 @@ class TestMotionAlarmEndToEnd : public QObject
     // set.dat and cam.dat in the sandbox's data folder, written by the program's own file code.
     void WriteConfiguration(const QString &dataFolder)
     {
-        ResetApplicationState();
+        TServices scratch;  // the program's own file code on a record of its own, gone afterwards
         TApplicationState &app = App();
         app.DataFolder = dataFolder;
         app.DefaultOutputFolder = m_output;
@@ -121,7 +122,6 @@ class TestMotionAlarmEndToEnd : public QObject
         c.recording_DurationOfSnapshots_sec = 3;
         app.Cameras.push_back(std::move(camera));
         QVERIFY(SaveCameras(TOneCellHost()));
-        ResetApplicationState();
     }
 
 private slots:

@@ -2,6 +2,7 @@
 // command-line switch, termination signals.
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/startup.h"
 #include "platform/folders.h"
 #include "platform/language.h"
@@ -28,8 +29,10 @@ void WriteUserLanguage(const QString &value)
 class TestPlatform : public QObject
 {
     Q_OBJECT
+    std::optional<TServices> m_services;
 private slots:
-    void init() { ResetApplicationState(); }
+    void init() { m_services.emplace(); }
+    void cleanup() { m_services.reset(); }
 
     void appDataFolderFollowsXdgAndIsCreated()
     {

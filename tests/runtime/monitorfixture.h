@@ -7,6 +7,7 @@
 #include "runtime/alarms.h"
 #include "runtime/cameraports.h"
 #include "runtime/monitoring.h"
+#include "runtime/runtimeservices.h"
 
 #include <QFile>
 #include <QStringList>
@@ -80,10 +81,11 @@ private:
     QStringList m_lines;
 };
 
-// A fresh application state whose cameras have fake components and timers wired to the runtime's
+// Fresh services (application state, ports, siren player...) whose cameras have fake components and timers wired to the runtime's
 // handlers; the fake main window installed; the manual clock at the given start.
 struct TRuntimeFixture
 {
+    TRuntimeServices services;  // first: everything below installs itself into it
     TManualClock clock;
     TDateTime start;
     TFakeWindow window;
@@ -93,20 +95,13 @@ struct TRuntimeFixture
 
     explicit TRuntimeFixture(TDateTime begin) : clock(begin), start(begin)
     {
-        ResetApplicationState();
         SetCameraControlResolver([this](TCamera &camera) -> TCameraControl * {
             const auto found = controls.find(&camera);
             return found == controls.end() ? nullptr : found->second.get();
         });
         SetRuntimeWindow(&window);
     }
-    ~TRuntimeFixture()
-    {
-        SetCameraControlResolver({});
-        SetRuntimeWindow(nullptr);
-        SetAlertSenders({}, {});
-        ResetApplicationState();
-    }
+    ~TRuntimeFixture() { SetAlertSenders({}, {}); }
 
     TCamera &AddCamera(const QString &title)
     {
