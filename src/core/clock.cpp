@@ -9,10 +9,3 @@ TDateTime Now()
 }
 
 void SetClock(std::function<TDateTime()> clock) { Services().Clock = std::move(clock); }
-
-TManualClock::TManualClock(TDateTime start) : m_now(start)
-{
-    SetClock([this] { return m_now; });
-}
-
-TManualClock::~TManualClock() { SetClock({}); }

@@ -33,33 +33,3 @@ TPrompts &Prompts()
 }
 
 void SetPrompts(TPrompts *prompts) { Services().Prompts = prompts; }
-
-TScriptedPrompts::TScriptedPrompts() : m_previous(Services().Prompts) { SetPrompts(this); }
-
-TScriptedPrompts::~TScriptedPrompts()
-{
-    if (Services().Prompts == this)
-        SetPrompts(m_previous);
-}
-
-void TScriptedPrompts::Message(TPromptKind kind, const QString &title, const QString &text)
-{
-    log.append({QStringLiteral("Message"), kind, title, text});
-}
-
-bool TScriptedPrompts::Ask(TPromptKind kind, const QString &title, const QString &text)
-{
-    log.append({QStringLiteral("Ask"), kind, title, text});
-    return answers.isEmpty() ? DefaultAnswer : answers.takeFirst();
-}
-
-QString TScriptedPrompts::ChooseFolder(const QString &caption, const QString &startFolder)
-{
-    log.append({QStringLiteral("ChooseFolder"), TPromptKind::Information, caption, startFolder});
-    return folders.isEmpty() ? QString() : folders.takeFirst();
-}
-
-void TScriptedPrompts::OpenUrl(const QString &url)
-{
-    log.append({QStringLiteral("OpenUrl"), TPromptKind::Information, QString(), url});
-}

@@ -5,11 +5,3 @@
 TMainWindowSink *MainWindowSink() { return Services().WindowSink; }
 
 void SetMainWindowSink(TMainWindowSink *sink) { Services().WindowSink = sink; }
-
-TRecordingWindowSink::TRecordingWindowSink() : m_previous(MainWindowSink()) { SetMainWindowSink(this); }
-
-TRecordingWindowSink::~TRecordingWindowSink()
-{
-    if (MainWindowSink() == this)
-        SetMainWindowSink(m_previous);
-}

@@ -4,6 +4,7 @@
 #include "core/prompts.h"
 #include "core/services.h"
 #include "mainwindow/gridpanel.h"
+#include "scriptedprompts.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -6,6 +6,9 @@
 #include "core/translation.h"
 #include "core/windowsink.h"
 #include "core/services.h"
+#include "scriptedprompts.h"
+#include "recordingwindowsink.h"
+#include "manualclock.h"
 
 #include <QtTest>
 

@@ -7,6 +7,7 @@
 #include "platform/folders.h"
 #include "sandboxhome.h"
 #include "core/services.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 

@@ -10,6 +10,7 @@
 #include "sandboxhome.h"
 
 #include "recordingsubsystems.h"
+#include "scriptedprompts.h"
 #include <QtTest>
 
 namespace {

@@ -3,6 +3,7 @@
 #include "core/main.h"
 #include "core/services.h"
 #include "core/prompts.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 

@@ -13,6 +13,7 @@
 #include "runtime/runtimeservices.h"
 #include "recordingsubsystems.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
 
 #include <QDialog>
 #include <QLabel>

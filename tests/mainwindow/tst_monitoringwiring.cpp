@@ -14,6 +14,7 @@
 #include "sandboxhome.h"
 
 #include "recordingsubsystems.h"
+#include "scriptedprompts.h"
 #include <QListWidget>
 #include <QToolButton>
 #include <QtTest>

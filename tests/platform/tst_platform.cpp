@@ -8,6 +8,7 @@
 #include "platform/language.h"
 #include "platform/termination.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 

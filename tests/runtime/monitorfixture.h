@@ -8,6 +8,7 @@
 #include "runtime/cameraports.h"
 #include "runtime/monitoring.h"
 #include "runtime/runtimeservices.h"
+#include "manualclock.h"
 
 #include <QFile>
 #include <QStringList>

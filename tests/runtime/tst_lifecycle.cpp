@@ -14,6 +14,7 @@
 #include "runtime/lifecycle.h"
 #include "runtime/streamaddress.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
 
 #include <QTcpServer>
 #include <QtTest>
