@@ -33,5 +33,7 @@ void MotionRowScalar(const TMotionRowJob &job);
 // callers make sure that memory belongs to the picture, as the row below the last sampled row always does.
 void MotionRow32Sse2(const TMotionRowJob &job);
 void MotionRow32Avx2(const TMotionRowJob &job);
+// The kernel for 32-bit frames sampled at every pixel, as chosen at run time (SetMotionKernel).
+TMotionRowKernel MotionRow32Kernel();
 // Pixels past the end of a run that the vector kernels may read.
 constexpr int MotionKernelOverreadPixels = 7;
