@@ -5,14 +5,22 @@
 
 static bool KernelSupported(TMotionKernelChoice choice)
 {
+#if OSTRIVO_MOTION_X86
     return choice != TMotionKernelChoice::Avx2 || __builtin_cpu_supports("avx2");
+#else
+    return choice == TMotionKernelChoice::Automatic || choice == TMotionKernelChoice::Scalar;
+#endif
 }
 
 static TMotionKernelChoice ResolveKernel(TMotionKernelChoice choice)
 {
-    if (choice == TMotionKernelChoice::Automatic)
-        return KernelSupported(TMotionKernelChoice::Avx2) ? TMotionKernelChoice::Avx2 : TMotionKernelChoice::Sse2;
-    return choice;
+    if (choice != TMotionKernelChoice::Automatic)
+        return choice;
+#if OSTRIVO_MOTION_X86
+    return KernelSupported(TMotionKernelChoice::Avx2) ? TMotionKernelChoice::Avx2 : TMotionKernelChoice::Sse2;
+#else
+    return TMotionKernelChoice::Scalar;
+#endif
 }
 
 static std::atomic<TMotionKernelChoice> ActiveKernel{ResolveKernel(TMotionKernelChoice::Automatic)};
@@ -29,9 +37,13 @@ TMotionKernelChoice ActiveMotionKernel() { return ActiveKernel; }
 
 TMotionRowKernel MotionRow32Kernel()
 {
+#if OSTRIVO_MOTION_X86
     switch (ActiveKernel.load(std::memory_order_relaxed)) {
     case TMotionKernelChoice::Avx2: return MotionRow32Avx2;
     case TMotionKernelChoice::Scalar: return MotionRowScalar;
     default: return MotionRow32Sse2;
     }
+#else
+    return MotionRowScalar;
+#endif
 }

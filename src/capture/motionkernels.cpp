@@ -1,9 +1,11 @@
 // The row kernels of the motion scan that need no more than the base instruction set (see motionkernel.h).
 #include "capture/motionkernel.h"
 
-#include <emmintrin.h>
-
 #include <cstdlib>
+
+#if OSTRIVO_MOTION_X86
+#include <emmintrin.h>
+#endif
 
 void MotionRowScalar(const TMotionRowJob &job)
 {
@@ -23,6 +25,8 @@ void MotionRowScalar(const TMotionRowJob &job)
         job.Changed[run.Cell] += changed;
     }
 }
+
+#if OSTRIVO_MOTION_X86
 
 // All-ones in each 32-bit lane (pixel) of a and b whose byte differences all stay within their thresholds.
 static inline __m128i Unchanged4(const uint8_t *a, const uint8_t *b, __m128i thresholds)
@@ -58,3 +62,5 @@ void MotionRow32Sse2(const TMotionRowJob &job)
         job.Changed[run.Cell] += n - _mm_cvtsi128_si32(sum);
     }
 }
+
+#endif // OSTRIVO_MOTION_X86
