@@ -22,15 +22,20 @@ QString UserConfigFolder() { return QStandardPaths::writableLocation(QStandardPa
 
 QString ProgramFolder()
 {
+    return ProgramFolderFor(QCoreApplication::applicationDirPath());
+}
+
+QString ProgramFolderFor(const QString &programDir)
+{
     // Run from the build tree (or a portable copy) the data files lie beside the program; installed, they
     // lie in <prefix>/share/ostrivo.
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    if (!programDir.exists(QStringLiteral("transl.dt"))) {
-        const QDir installed(programDir.filePath(QStringLiteral(OSTRIVO_DATA_FROM_BIN)));
+    const QDir beside(programDir);
+    if (!beside.exists(QStringLiteral("transl.dt"))) {
+        const QDir installed(beside.filePath(QStringLiteral(OSTRIVO_DATA_FROM_BIN)));
         if (installed.exists(QStringLiteral("transl.dt")))
             return installed.absolutePath();
     }
-    return programDir.absolutePath();
+    return beside.absolutePath();
 }
 
 QString ProgramFilePath() { return QCoreApplication::applicationFilePath(); }

@@ -15,6 +15,8 @@ QString UserConfigFolder();
 // program's own folder when they lie beside it (build tree), else <prefix>/share/ostrivo of an installed
 // program. The program reads it through ::ProgramFolder() (core/services.h), which tests may point elsewhere.
 QString ProgramFolder();
+// The same for a program file in programDir.
+QString ProgramFolderFor(const QString &programDir);
 
 // The full path of the program file.
 QString ProgramFilePath();

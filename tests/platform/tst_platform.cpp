@@ -35,6 +35,24 @@ private slots:
     void init() { m_services.emplace(); }
     void cleanup() { m_services.reset(); }
 
+    // The data files are found beside the program (build tree) and in <prefix>/share/ostrivo (installed);
+    // beside the program wins when both exist.
+    void programFolderOfBuildTreeAndInstall()
+    {
+        QTemporaryDir prefix;
+        const QString bin = prefix.path() + "/bin", share = prefix.path() + "/share/ostrivo";
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
+        QCOMPARE(platform::ProgramFolderFor(bin), bin); // no data anywhere: the program's folder
+        QFile installed(share + "/transl.dt");
+        QVERIFY(installed.open(QIODevice::WriteOnly));
+        installed.close();
+        QCOMPARE(platform::ProgramFolderFor(bin), share);
+        QFile beside(bin + "/transl.dt");
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.close();
+        QCOMPARE(platform::ProgramFolderFor(bin), bin);
+    }
+
     void appDataFolderFollowsXdgAndIsCreated()
     {
         const QString wanted = SandboxHome() + "/elsewhere/share";
