@@ -222,6 +222,3 @@ void CameraDeviceLost(const TCamera &camera)
 {
     AddLogLine(Translate(QStringLiteral("CONNECTION ERROR: Device is lost: ")) + camera.CustomTitle);
 }
-
-
-}

@@ -23,7 +23,7 @@ TRuntimeServices &RuntimeServices()
 {
     if (!g_current) {
         // Nobody made one (a test of pure logic): a default one for the rest of the run.
-        static TRuntimeServices *fallback = new TRuntimeServices(TFallback{});
+        static TRuntimeServices *fallback = new TRuntimeServices(TRuntimeServices::TFallback{});
         return *fallback;
     }
     return *g_current;
