@@ -27,6 +27,8 @@ TServices &Services()
 
 QString ProgramFolder()
 {
-    const QString &folder = Services().ProgramFolder;
+    const QString folder = Services().ProgramFolder;
     return folder.isEmpty() ? platform::ProgramFolder() : folder;
 }
+
+QString DataFilesFolder() { return platform::DataFilesFolderFor(ProgramFolder()); }

@@ -6,7 +6,7 @@
 // A TServices becomes the current one when it is made and hands back to the one before it when it goes.
 // The accessors of the lower folders reach the current one: App() (the application record), Now() (the
 // clock), Prompts(), MainWindowSink(), Translate() (the translation table), IsShuttingDown() and
-// TerminationRequested(), ProgramFolder(). A program or test that never makes one gets a default one on
+// TerminationRequested(), ProgramFolder() and DataFilesFolder(). A program or test that never makes one gets a default one on
 // first use.
 //
 // Made and destroyed on the user-interface thread; other threads only read through the accessors while
@@ -37,7 +37,7 @@ public:
     TTranslationTable Translations;          // Translate()
     const TTimer *Terminator = nullptr;      // IsShuttingDown(): this timer is enabled
     bool TerminationRequested = false;       // TerminationRequested()
-    // Where the data files that ship with the program lie; empty: platform::ProgramFolder().
+    // The program's folder (ProgramFolder(), DataFilesFolder()); empty: the real one.
     QString ProgramFolder;
 
 private:
@@ -47,5 +47,8 @@ private:
 // The current services.
 TServices &Services();
 
-// Where the data files that ship with the program lie (transl.dt, the sounds, the icons).
+// The program's folder, where the shared libraries it loads lie.
 QString ProgramFolder();
+// Where the data files that ship with the program lie (transl.dt, the sounds, the icons, the guide): the
+// program's folder in the build tree, <prefix>/share/ostrivo when installed.
+QString DataFilesFolder();

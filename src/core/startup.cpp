@@ -58,7 +58,7 @@ bool SetUpApplicationFolders(const QString &appDataFolder)
 
 void BuildWebAddresses(int language)
 {
-    const QString guide = ProgramFolder() + QStringLiteral("/help/");
+    const QString guide = DataFilesFolder() + QStringLiteral("/help/");
     QString code = LanguageCode(language);
     if (code.isEmpty() || !QFileInfo::exists(guide + code + QStringLiteral("/index.html")))
         code = QStringLiteral("en");

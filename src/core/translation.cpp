@@ -83,7 +83,7 @@ void LoadTranslationTable(const QString &path)
                                                        : TTranslationTable());
 }
 
-QString TranslationFilePath() { return ProgramFolder() + QStringLiteral("/transl.dt"); }
+QString TranslationFilePath() { return DataFilesFolder() + QStringLiteral("/transl.dt"); }
 
 QString Translate(const QString &text) { return Table().Translate(text, App().GlobalSettings.Language); }
 

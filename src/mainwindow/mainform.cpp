@@ -121,7 +121,7 @@ TMainForm::~TMainForm()
 QIcon TMainForm::LoadIcon(const QString &name) const
 {
     for (const char *suffix : {".svg", ".png"}) {
-        const QString path = ProgramFolder() + QStringLiteral("/icons/") + name + QLatin1String(suffix);
+        const QString path = DataFilesFolder() + QStringLiteral("/icons/") + name + QLatin1String(suffix);
         if (QFileInfo::exists(path)) {
             QIcon icon(path);
             if (!icon.availableSizes().isEmpty() || !icon.pixmap(32, 32).isNull())

@@ -61,7 +61,7 @@ public:
     void SetCameraGrid(QWidget *grid);
     QWidget *CameraGridWidget() const { return m_grid; }
 
-    // A toolbar picture from the icons folder of the program's data files (ProgramFolder() of core/services.h) (icons/<name>.svg or .png); null when absent.
+    // A toolbar picture from the icons folder of the program's data files (DataFilesFolder() of core/services.h) (icons/<name>.svg or .png); null when absent.
     QIcon LoadIcon(const QString &name) const;
 
     // Commands.

@@ -22,10 +22,10 @@ QString UserConfigFolder() { return QStandardPaths::writableLocation(QStandardPa
 
 QString ProgramFolder()
 {
-    return ProgramFolderFor(QCoreApplication::applicationDirPath());
+    return QCoreApplication::applicationDirPath();
 }
 
-QString ProgramFolderFor(const QString &programDir)
+QString DataFilesFolderFor(const QString &programDir)
 {
     // Run from the build tree (or a portable copy) the data files lie beside the program; installed, they
     // lie in <prefix>/share/ostrivo.

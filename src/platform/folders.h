@@ -11,12 +11,13 @@ QString AppDataFolder();
 // The per-user configuration folder (Linux: $XDG_CONFIG_HOME, else ~/.config).
 QString UserConfigFolder();
 
-// The folder of the data files that ship with the program (transl.dt, the sounds, the icons...): the
-// program's own folder when they lie beside it (build tree), else <prefix>/share/ostrivo of an installed
-// program. The program reads it through ::ProgramFolder() (core/services.h), which tests may point elsewhere.
+// The folder of the program file (where the shared libraries it loads lie).
 QString ProgramFolder();
-// The same for a program file in programDir.
-QString ProgramFolderFor(const QString &programDir);
+// The folder of the data files that ship with the program (transl.dt, the sounds, the icons, the guide) for
+// a program in programDir: programDir itself when they lie beside it (build tree), else
+// <prefix>/share/ostrivo of an installed program. The program reads both through core/services.h, where
+// tests may point them elsewhere.
+QString DataFilesFolderFor(const QString &programDir);
 
 // The full path of the program file.
 QString ProgramFilePath();

@@ -16,7 +16,7 @@ constexpr int OverlayIconAlpha = 170;
 
 bool SetUpIconOverlay(TAdvancedCaptureComponent &grabber, int index, const QString &picture)
 {
-    if (!grabber.SetImageOverlayFromImageFile2(index, ProgramFolder() + u'/' + picture))
+    if (!grabber.SetImageOverlayFromImageFile2(index, DataFilesFolder() + u'/' + picture))
         return false;
     grabber.SetImageOverlay_Enabled(index, false);
     grabber.SetImageOverlay_Transparent(index, true);

@@ -30,7 +30,7 @@ int SirenVolume(int alarmVolume)
 
 QString SirenSoundFile(int soundIndex)
 {
-    return QDir(ProgramFolder()).filePath(QString::number(soundIndex) + QStringLiteral(".wav"));
+    return QDir(DataFilesFolder()).filePath(QString::number(soundIndex) + QStringLiteral(".wav"));
 }
 
 bool StartSirenIfDue(TCamera &camera)

@@ -42,15 +42,15 @@ private slots:
         QTemporaryDir prefix;
         const QString bin = prefix.path() + "/bin", share = prefix.path() + "/share/ostrivo";
         QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
-        QCOMPARE(platform::ProgramFolderFor(bin), bin); // no data anywhere: the program's folder
+        QCOMPARE(platform::DataFilesFolderFor(bin), bin); // no data anywhere: the program's folder
         QFile installed(share + "/transl.dt");
         QVERIFY(installed.open(QIODevice::WriteOnly));
         installed.close();
-        QCOMPARE(platform::ProgramFolderFor(bin), share);
+        QCOMPARE(platform::DataFilesFolderFor(bin), share);
         QFile beside(bin + "/transl.dt");
         QVERIFY(beside.open(QIODevice::WriteOnly));
         beside.close();
-        QCOMPARE(platform::ProgramFolderFor(bin), bin);
+        QCOMPARE(platform::DataFilesFolderFor(bin), bin);
     }
 
     void appDataFolderFollowsXdgAndIsCreated()
