@@ -6,11 +6,13 @@
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
 #include "mainwindow/qtprompts.h"
-#include "notify/smsalerts.h"
+#include "notify/alertsenders.h"
+#include "notify/mailservice.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
-#include "runtime/alarms.h"
 #include "runtime/runtimeservices.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -28,15 +30,18 @@ int main(int argc, char *argv[])
     TRuntimeServices services;
     TQtPrompts prompts;
     services.Core().Prompts = &prompts;
+    // The notifications outlive the main window, whose shutdown releases the mail components.
+    TMailService mail;
+    TAlertSenders alertSenders;
 
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString()});
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, pending});
-    // Alert SMS go out through the notifications (the alert email is not wired yet).
-    SetAlertSenders({}, SMSOnTimer);
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    form.Plug({cameras, pending, monitoring, settings, smsControl, mail});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

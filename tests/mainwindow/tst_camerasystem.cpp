@@ -11,6 +11,7 @@
 
 #include "recordingsubsystems.h"
 #include "scriptedprompts.h"
+#include "core/services.h"
 #include <QtTest>
 
 namespace {

@@ -14,6 +14,7 @@
 #include "recordingsubsystems.h"
 #include "sandboxhome.h"
 #include "scriptedprompts.h"
+#include "core/services.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -15,6 +15,7 @@
 
 #include "recordingsubsystems.h"
 #include "scriptedprompts.h"
+#include "core/services.h"
 #include <QListWidget>
 #include <QToolButton>
 #include <QtTest>

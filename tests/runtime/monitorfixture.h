@@ -82,8 +82,20 @@ private:
     QStringList m_lines;
 };
 
-// Fresh services (application state, ports, siren player...) whose cameras have fake components and timers wired to the runtime's
-// handlers; the fake main window installed; the manual clock at the given start.
+// Counts the alerts handed to the notifications.
+struct TCountingAlertSenders : IAlertSenders
+{
+    TCountingAlertSenders() { SetAlertSenders(this); }
+    ~TCountingAlertSenders() override { SetAlertSenders(nullptr); }
+    void EmailOnTimer(TCamera &) override { ++emails; }
+    void SMSOnTimer(TCamera &) override { ++sms; }
+    int emails = 0;
+    int sms = 0;
+};
+
+// Fresh services (application record, camera ports, siren player...) whose cameras have fake components
+// and timers wired to the runtime's handlers; the fake main window installed; the manual clock at the given
+// start.
 struct TRuntimeFixture
 {
     TRuntimeServices services;  // first: everything below installs itself into it
@@ -102,7 +114,7 @@ struct TRuntimeFixture
         });
         SetRuntimeWindow(&window);
     }
-    ~TRuntimeFixture() { SetAlertSenders({}, {}); }
+    ~TRuntimeFixture() { SetAlertSenders(nullptr); }
 
     TCamera &AddCamera(const QString &title)
     {

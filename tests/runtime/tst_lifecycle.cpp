@@ -17,6 +17,7 @@
 #include "runtime/streamaddress.h"
 #include "sandboxhome.h"
 #include "scriptedprompts.h"
+#include "core/services.h"
 
 #include <QTcpServer>
 #include <QtTest>
