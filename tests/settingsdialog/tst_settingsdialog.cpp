@@ -279,11 +279,11 @@ private slots:
             QCOMPARE(prompts->log.size(), 1);
             QCOMPARE(prompts->log[0].kind, TPromptKind::Warning);
             QVERIFY(prompts->log[0].text.startsWith("You cannot use the commands \"STOP\""));
-            for (const QString &word : {"stopped", "ends", "OFF"}) {
+            for (const QString word : {"stopped", "ends", "OFF"}) {
                 SetCommand(form, 2, word);
                 QCOMPARE(form.CommandTable->item(2, 1)->text(), word);
             }
-            for (const QString &word : {"STOPALL", "unsubscribe", "Quit", "cancel", "END"}) {
+            for (const QString word : {"STOPALL", "unsubscribe", "Quit", "cancel", "END"}) {
                 SetCommand(form, 3, word);
                 QCOMPARE(form.CommandTable->item(3, 1)->text(), QString());
             }
