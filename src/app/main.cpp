@@ -2,6 +2,7 @@
 // system's termination requests, and the event loop.
 #include "core/main.h"
 #include "core/startup.h"
+#include "mainwindow/cameralistcommands.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
@@ -24,7 +25,8 @@ int main(int argc, char *argv[])
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, pending});
+    TCameraListCommands cameraList(form, cameras, pending);
+    form.Plug({cameras, cameraList, monitoring, pending, pending, pending});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
