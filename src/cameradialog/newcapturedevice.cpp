@@ -500,6 +500,9 @@ bool TDevForm::ControlsToRecord(TCamera &camera) const
 int TDevForm::ShowModal()
 {
     Tag = 0;
+    // Typing starts in the title.
+    if (PageControl1->currentIndex() == pgCamera)
+        edTitle->setFocus();
     exec();
     return Tag;
 }

@@ -124,8 +124,22 @@ TScheduleEditor::TScheduleEditor(QWidget *parent) : QWidget(parent)
     DateTimePicker1 = new QDateTimeEdit(this);
     DateTimePicker1->hide();
 
-    connect(CheckBox7, &QCheckBox::toggled, this, &TScheduleEditor::UpdateEnabling);
-    connect(CheckBox8, &QCheckBox::toggled, this, &TScheduleEditor::UpdateEnabling);
+    // A picker left over a grid that is switched off or scrolled would edit a cell the user cannot see.
+    connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on && CurrTable == StringGrid1)
+            HidePicker();
+        UpdateEnabling();
+    });
+    connect(CheckBox8, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on && CurrTable == StringGrid2)
+            HidePicker();
+        UpdateEnabling();
+    });
+    for (QTableWidget *grid : {StringGrid1, StringGrid2})
+        connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, grid] {
+            if (CurrTable == grid)
+                HidePicker();
+        });
     connect(SpeedButton5, &QToolButton::clicked, this, &TScheduleEditor::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TScheduleEditor::SpeedButton6Click);
     connect(DateTimePicker1, &QDateTimeEdit::dateTimeChanged, this, [this] {

@@ -369,12 +369,17 @@ private slots:
     {
         TDevForm &f = Form();
         f.ClearCameraControls();
-        QTimer::singleShot(0, this, [&f] {
-            f.edTitle->setText("Yard");
+        QWidget *focused = nullptr;
+        QTimer::singleShot(0, this, [&f, &focused] {
+            (void)QTest::qWaitFor([&f] { return f.isActiveWindow(); }, 2000);
+            focused = QApplication::focusWidget();
+            QTest::keyClicks(f.edTitle, "Yard");
             f.edIP->setText("127.0.0.1");
             QTest::keyClick(f.edIP, Qt::Key_Return);
         });
+        QTimer::singleShot(10000, &f, &QDialog::reject); // never hang
         QCOMPARE(f.ShowModal(), 1);
+        QCOMPARE(focused, f.edTitle); // the dialog opens with the cursor in the title
         QTimer::singleShot(0, this, [&f] { QTest::keyClick(f.edTitle, Qt::Key_Escape); });
         QCOMPARE(f.ShowModal(), 0);
         QVERIFY(!f.isVisible());

@@ -107,6 +107,11 @@ private slots:
         QTest::mouseClick(E().StringGrid2->viewport(), Qt::LeftButton, {}, dateCell.center());
         QCOMPARE(E().CurrTableCol, 2);
         QCOMPARE(E().CurrTableRow, 1);
+        // Switching the other grid's option off leaves the picker; switching its own off closes it.
+        E().CheckBox7->click();
+        QVERIFY(E().DateTimePicker1->isVisible());
+        E().CheckBox8->click();
+        QVERIFY(!E().DateTimePicker1->isVisible());
     }
 
     void plusAndMinus()
