@@ -41,11 +41,6 @@ const QString DefaultCameraPort = QStringLiteral("80");
 const QString DefaultSMTPPort = QStringLiteral("25");
 const QString DefaultProxyPort = QStringLiteral("80");
 
-QString LinkText(const QString &caption)
-{
-    return QStringLiteral("<a href=\"#\">") + caption.toHtmlEscaped() + QStringLiteral("</a>");
-}
-
 void SetEnabled(std::initializer_list<QWidget *> widgets, bool enabled)
 {
     for (QWidget *w : widgets)
@@ -127,7 +122,7 @@ void TDevForm::WireHandlers()
         if (!m_preparing)
             cmbModelsChange();
     });
-    connect(Label9, &QLabel::linkActivated, this, &TDevForm::Label9Click);
+    connect(Label9, &QPushButton::clicked, this, &TDevForm::Label9Click);
     connect(chCameraAuthentication, &QCheckBox::toggled, this, &TDevForm::UpdateCameraAuthenticationEnabling);
     connect(CheckBox2, &QCheckBox::toggled, this, &TDevForm::UpdateRecordingEnabling);
     connect(CheckBox3, &QCheckBox::toggled, this, &TDevForm::UpdateSnapshotEnabling);
@@ -138,8 +133,8 @@ void TDevForm::WireHandlers()
     connect(CheckBox6, &QCheckBox::clicked, this, &TDevForm::CheckBox6Click);
     connect(btnTestEmail, &QPushButton::clicked, this, &TDevForm::SendTestEmailClick);
     connect(btnTestSMS, &QPushButton::clicked, this, &TDevForm::SendTestSMSClick);
-    connect(lblProxy, &QLabel::linkActivated, this, &TDevForm::ProxySettingsClick);
-    connect(lblOutputFolder, &QLabel::linkActivated, this, &TDevForm::OutputFolderClick);
+    connect(lblProxy, &QPushButton::clicked, this, &TDevForm::ProxySettingsClick);
+    connect(lblOutputFolder, &QPushButton::clicked, this, &TDevForm::OutputFolderClick);
 
     connect(btnConnectTest, &QPushButton::clicked, this, &TDevForm::ConnectTestIPCamera);
     connect(btnConnectTest2, &QPushButton::clicked, this, &TDevForm::ConnectTestWebcam);
@@ -172,7 +167,7 @@ void TDevForm::SetCaptions()
     gbDeviceSettings->setTitle(Translate(u"Device Settings"_s));
     lblBrand->setText(Translate(u"Brand:"_s));
     lblModel->setText(Translate(u"Model:"_s));
-    Label9->setText(LinkText(Translate(u"Your camera is not listed here?"_s)));
+    Label9->setText(Translate(u"Your camera is not listed here?"_s));
     lblIP->setText(Translate(u"IP Address:"_s));
     lblPort->setText(Translate(u"Port:"_s));
     chCameraAuthentication->setText(Translate(u"IP Camera requires authentication:"_s));
@@ -197,7 +192,7 @@ void TDevForm::SetCaptions()
     lblEvery->setText(Translate(u"Take snapshot every"_s));
     lblSecondsForNext->setText(Translate(u"seconds for next"_s));
     lblSnapshotSeconds->setText(Translate(u"seconds"_s));
-    lblOutputFolder->setText(LinkText(Translate(u"Configure output directory for video and snapshots..."_s)));
+    lblOutputFolder->setText(Translate(u"Configure output directory for video and snapshots..."_s));
 
     CheckBox4->setText(Translate(u"Play sound file when motion is detected"_s));
     lblSound->setText(Translate(u"Audio alarm to be played:"_s));
@@ -222,7 +217,7 @@ void TDevForm::SetCaptions()
     cbxSecurity->setItemText(0, Translate(u"None"_s)); // the selection stays
     btnTestEmail->setText(Translate(u"Send Test Email"_s));
     CheckBox6->setText(Translate(u"Attach snapshots to email"_s));
-    lblProxy->setText(LinkText(Translate(u"Proxy Settings..."_s)));
+    lblProxy->setText(Translate(u"Proxy Settings..."_s));
     CheckBox1->setText(Translate(u"Send SMS when motion is detected. You need an account on TextMagic (www.textmagic.com)"_s));
     lblSMSUserName->setText(Translate(u"User name:"_s));
     lblAPIKey->setText(Translate(u"API Key:"_s));

@@ -99,7 +99,7 @@ public:
     QStackedWidget *DevicePages;
     QLabel *lblBrand, *lblModel;
     QComboBox *cmbBrands, *cmbModels;
-    QLabel *Label9; // "Your camera is not listed here?"
+    QPushButton *Label9; // link "Your camera is not listed here?"
     QLabel *lblIP, *lblPort;
     QLineEdit *edIP, *edPort;
     QCheckBox *chCameraAuthentication;
@@ -127,7 +127,7 @@ public:
     QSlider *TrackBar3;
     QLabel *lblEvery, *lblSecondsForNext, *lblSnapshotSeconds;
     QSpinBox *Edit2, *Edit3;
-    QLabel *lblOutputFolder; // link to the general settings
+    QPushButton *lblOutputFolder; // link to the general settings
     // Page 2 "Alarm"
     QCheckBox *CheckBox4;
     QLabel *lblSound;
@@ -146,7 +146,7 @@ public:
     QComboBox *cbxSecurity;
     QPushButton *btnTestEmail;
     QCheckBox *CheckBox6;
-    QLabel *lblProxy; // "Proxy Settings..." link
+    QPushButton *lblProxy; // link "Proxy Settings..."
     QCheckBox *CheckBox1;
     QToolButton *btnSMSHelp;
     QLabel *lblSMSUserName, *lblAPIKey, *lblPhone;

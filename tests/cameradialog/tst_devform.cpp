@@ -439,7 +439,7 @@ private slots:
         f.btnTestSMS->click();
         QTRY_VERIFY(f.btnTestSMS->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
-        f.lblOutputFolder->linkActivated("#");
+        f.lblOutputFolder->click();
         QCOMPARE(m_settings->Calls, 1);
     }
 
