@@ -10,6 +10,8 @@
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
 #include "runtime/alarms.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -27,8 +29,10 @@ int main(int argc, char *argv[])
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    TCameraListCommands cameraList(form, cameras, pending);
-    form.Plug({cameras, cameraList, monitoring, pending, pending, pending});
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    TCameraListCommands cameraList(form, cameras, settings);
+    form.Plug({cameras, cameraList, monitoring, settings, smsControl, pending});
     // Alert SMS go out through the notifications (the alert email is not wired yet).
     SetAlertSenders({}, SMSOnTimer);
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -3,10 +3,8 @@
 // arrives; when this file is empty it goes.
 #include "core/subsystems.h"
 
-class TPendingSubsystems : public ISettingsCommands, public ISMSControl, public IMailService
+class TPendingSubsystems : public IMailService
 {
 public:
-    void GeneralSettings() override {}
-    void SMSCommanderOnTimer() override {}
     void ReleaseMailComponents() override {}
 };
