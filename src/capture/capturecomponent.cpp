@@ -136,12 +136,7 @@ void TCaptureComponent::StartPreview()
     CloseRecording();  // a reopened source begins a new recording, if any
     m_recording->ResetRate();
     m_sourceChanged = false;
-    {
-        QMutexLocker lock(&m_shared->Mutex);
-        m_session = ++m_shared->Session;
-        m_shared->HasNewFrame = false;
-        m_shared->Motion.clear();
-    }
+    BeginNewSession();
     m_state = cs_Preview;
     m_hasPicture = false;
     m_shown = QImage();
@@ -153,13 +148,7 @@ void TCaptureComponent::StartPreview()
 
 void TCaptureComponent::StopPreview()
 {
-    {
-        QMutexLocker lock(&m_shared->Mutex);
-        m_session = ++m_shared->Session;  // nothing of an earlier start is shown or raised any more
-        m_shared->HasNewFrame = false;
-        m_shared->Motion.clear();
-        m_shared->Pushed.clear();
-    }
+    BeginNewSession();
     if (m_engine)
         QMetaObject::invokeMethod(m_engine, [engine = m_engine] { engine->Stop(); }, Qt::QueuedConnection);
     GoDown();
@@ -170,6 +159,15 @@ void TCaptureComponent::Stop()
     StopPreview();
     if (m_player)
         m_player->Stop();
+}
+
+void TCaptureComponent::BeginNewSession()
+{
+    QMutexLocker lock(&m_shared->Mutex);
+    m_session = ++m_shared->Session;
+    m_shared->HasNewFrame = false;
+    m_shared->Motion.clear();
+    m_shared->Pushed.clear();  // the engine would skip them anyway
 }
 
 void TCaptureComponent::GoDown()
@@ -185,12 +183,7 @@ void TCaptureComponent::SourceEnded(quint64 session, TSourceEnd end, const QStri
 {
     if (session != m_session || m_state == cs_Down)
         return;
-    {
-        QMutexLocker lock(&m_shared->Mutex);
-        m_session = ++m_shared->Session;
-        m_shared->HasNewFrame = false;
-        m_shared->Motion.clear();
-    }
+    BeginNewSession();
     GoDown();
     if (end == TSourceEnd::AuthenticationNeeded) {
         if (OnAuthenticationNeeded) {

@@ -319,6 +319,9 @@ protected:
 
 private:
     void EnsureEngine();
+    // Starts a new session: nothing of an earlier start (its newest frame, its motion results, frames pushed
+    // for it) is shown or raised any more.
+    void BeginNewSession();
     void SourceSettingsChanged() { m_sourceChanged = true; }
     void TakeFrames();
     void ShowFrame(const TVideoFrame &frame);

@@ -1,167 +1,9 @@
 #include "capture/motionanalysis.h"
 #include "capture/motiondetector.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <limits>
-
-// ---------------------------------------------------------------------------------------------------------
-// Row kernels
-
-void MotionRowScalar(const TMotionRowJob &job)
-{
-    for (int r = 0; r < job.RunCount; ++r) {
-        const TMotionRun &run = job.Runs[r];
-        const int tb = int(run.Thresholds & 0xFF);
-        const int tg = int((run.Thresholds >> 8) & 0xFF);
-        const int tr = int((run.Thresholds >> 16) & 0xFF);
-        const uint8_t *a = job.Frame + run.Offset;
-        const uint8_t *b = job.Base + run.Offset;
-        int changed = 0;
-        for (int i = 0; i < run.Count; ++i, a += job.Stride, b += job.Stride) {
-            // The three compares are ORed, so a pixel counts once whichever channels differ.
-            changed += int(std::abs(int(a[0]) - int(b[0])) > tb) | int(std::abs(int(a[1]) - int(b[1])) > tg) |
-                       int(std::abs(int(a[2]) - int(b[2])) > tr);
-        }
-        job.Changed[run.Cell] += changed;
-    }
-}
-
-// All-ones in each 32-bit lane (pixel) of a and b whose byte differences all stay within their thresholds.
-static inline __m128i Unchanged4(const uint8_t *a, const uint8_t *b, __m128i thresholds)
-{
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b));
-    const __m128i difference = _mm_or_si128(_mm_subs_epu8(x, y), _mm_subs_epu8(y, x));
-    return _mm_cmpeq_epi32(_mm_subs_epu8(difference, thresholds), _mm_setzero_si128());
-}
-
-void MotionRow32Sse2(const TMotionRowJob &job)
-{
-    for (int r = 0; r < job.RunCount; ++r) {
-        const TMotionRun &run = job.Runs[r];
-        const uint8_t *a = job.Frame + run.Offset;
-        const uint8_t *b = job.Base + run.Offset;
-        const __m128i thresholds = _mm_set1_epi32(int(run.Thresholds));
-        const int n = run.Count;
-        // Lanes count unchanged pixels (each all-ones lane subtracts -1).
-        __m128i count0 = _mm_setzero_si128(), count1 = _mm_setzero_si128();
-        int i = 0;
-        for (; i + 8 <= n; i += 8) {
-            count0 = _mm_sub_epi32(count0, Unchanged4(a + 4 * i, b + 4 * i, thresholds));
-            count1 = _mm_sub_epi32(count1, Unchanged4(a + 4 * i + 16, b + 4 * i + 16, thresholds));
-        }
-        for (; i < n; i += 4) {
-            const __m128i lanes = _mm_cmplt_epi32(_mm_setr_epi32(0, 1, 2, 3), _mm_set1_epi32(n - i));
-            count0 = _mm_sub_epi32(count0, _mm_and_si128(lanes, Unchanged4(a + 4 * i, b + 4 * i, thresholds)));
-        }
-        __m128i sum = _mm_add_epi32(count0, count1);
-        sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
-        sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
-        job.Changed[run.Cell] += n - _mm_cvtsi128_si32(sum);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Kernel choice
-
-static bool KernelSupported(TMotionKernelChoice choice)
-{
-    return choice != TMotionKernelChoice::Avx2 || __builtin_cpu_supports("avx2");
-}
-
-static TMotionKernelChoice ResolveKernel(TMotionKernelChoice choice)
-{
-    if (choice == TMotionKernelChoice::Automatic)
-        return KernelSupported(TMotionKernelChoice::Avx2) ? TMotionKernelChoice::Avx2 : TMotionKernelChoice::Sse2;
-    return choice;
-}
-
-static std::atomic<TMotionKernelChoice> ActiveKernel{ResolveKernel(TMotionKernelChoice::Automatic)};
-
-bool SetMotionKernel(TMotionKernelChoice choice)
-{
-    if (!KernelSupported(choice))
-        return false;
-    ActiveKernel = ResolveKernel(choice);
-    return true;
-}
-
-TMotionKernelChoice ActiveMotionKernel() { return ActiveKernel; }
-
-static TMotionRowKernel Row32Kernel()
-{
-    switch (ActiveKernel.load(std::memory_order_relaxed)) {
-    case TMotionKernelChoice::Avx2: return MotionRow32Avx2;
-    case TMotionKernelChoice::Scalar: return MotionRowScalar;
-    default: return MotionRow32Sse2;
-    }
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Filters
-
-int MotionPixelBytes(QImage::Format format)
-{
-    switch (format) {
-    case QImage::Format_RGB32:
-    case QImage::Format_ARGB32:
-    case QImage::Format_ARGB32_Premultiplied: return 4;
-    case QImage::Format_BGR888: return 3;
-    default: return 0;
-    }
-}
-
-void MotionGrey(const QImage &source, QImage &target)
-{
-    const bool wide = MotionPixelBytes(source.format()) == 4;
-    for (int y = 0; y < source.height(); ++y) {
-        const uint8_t *s = source.constScanLine(y);
-        uint8_t *t = target.scanLine(y);
-        if (wide) {
-            // Whole 32-bit pixels (blue in the low byte), which the compiler turns into vector code.
-            for (int x = 0; x < source.width(); ++x) {
-                uint32_t pixel;
-                std::memcpy(&pixel, s + 4 * x, 4);
-                const uint32_t grey = ((pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF)) / 3;
-                pixel = (pixel & 0xFF000000u) | grey * 0x010101u;
-                std::memcpy(t + 4 * x, &pixel, 4);
-            }
-        } else {
-            for (int x = 0; x < source.width(); ++x) {
-                const uint8_t grey = uint8_t((unsigned(s[3 * x]) + s[3 * x + 1] + s[3 * x + 2]) / 3);
-                t[3 * x] = t[3 * x + 1] = t[3 * x + 2] = grey;
-            }
-        }
-    }
-}
-
-void MotionSmooth(const QImage &source, QImage &target)
-{
-    const int bpp = MotionPixelBytes(source.format());
-    const int width = source.width(), height = source.height();
-    if (width < 3 || height < 3)
-        return;
-    // Every byte of an inner pixel, the fourth byte of 32-bit pixels too (it is never compared).
-    const int first = bpp, end = (width - 1) * bpp;
-    for (int y = 1; y + 1 < height; ++y) {
-        const uint8_t *above = source.constScanLine(y - 1);
-        const uint8_t *row = source.constScanLine(y);
-        const uint8_t *below = source.constScanLine(y + 1);
-        uint8_t *t = target.scanLine(y);
-        for (int i = first; i < end; ++i) {
-            const unsigned sum = unsigned(above[i - bpp]) + above[i] + above[i + bpp] + row[i - bpp] + row[i] +
-                                 row[i + bpp] + below[i - bpp] + below[i] + below[i + bpp];
-            t[i] = uint8_t(sum / 9);
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Detector
 
 TImplMotionDetector::TImplMotionDetector() = default;
 
@@ -311,7 +153,7 @@ void TImplMotionDetector::Scan(const QImage &frame, const QImage &base)
     const int bpp = FScanPixelBytes;
     // The vector kernels may read a few pixels past the last sample of a row: that lies in the next row.
     const bool vector = bpp == 4 && step == 1 && FScanWidth >= MotionKernelOverreadPixels + 1;
-    const TMotionRowKernel kernel = vector ? Row32Kernel() : MotionRowScalar;
+    const TMotionRowKernel kernel = vector ? MotionRow32Kernel() : MotionRowScalar;
 
     // Threshold bytes of a cell: its threshold for each compared byte, 255 (never exceeded) for the others.
     // Greyscale frames hold the grey value in the blue byte, which alone is compared.

@@ -3,6 +3,8 @@
 // shared inline code is ever compiled for AVX2. Counts are identical to MotionRow32Sse2.
 #include "capture/motionkernel.h"
 
+#if OSTRIVO_MOTION_X86
+
 #include <immintrin.h>
 
 #define MOTION_AVX2 __attribute__((target("avx2")))
@@ -43,3 +45,5 @@ MOTION_AVX2 void MotionRow32Avx2(const TMotionRowJob &job)
         job.Changed[run.Cell] += n - _mm_cvtsi128_si32(sum);
     }
 }
+
+#endif // OSTRIVO_MOTION_X86

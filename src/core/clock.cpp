@@ -1,24 +1,11 @@
 #include "core/clock.h"
 
-namespace {
-std::function<TDateTime()> &ClockFunction()
-{
-    static std::function<TDateTime()> clock;
-    return clock;
-}
-}
+#include "core/services.h"
 
 TDateTime Now()
 {
-    const auto &clock = ClockFunction();
+    const auto &clock = Services().Clock;
     return clock ? clock() : dt::FromQDateTime(QDateTime::currentDateTime());
 }
 
-void SetClock(std::function<TDateTime()> clock) { ClockFunction() = std::move(clock); }
-
-TManualClock::TManualClock(TDateTime start) : m_now(start)
-{
-    SetClock([this] { return m_now; });
-}
-
-TManualClock::~TManualClock() { SetClock({}); }
+void SetClock(std::function<TDateTime()> clock) { Services().Clock = std::move(clock); }

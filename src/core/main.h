@@ -1,6 +1,7 @@
 #pragma once
-// The application-wide state that the main window owns for the whole run, reachable from every subsystem
-// through App(). Windows and widgets are reached only through the interfaces the higher folders install.
+// The application record: the settings, the cameras and the few program-wide values that the operations
+// share, reachable from every subsystem through App(). It lives in the current services (core/services.h);
+// windows and widgets are reached only through the interfaces the higher folders install.
 #include "core/camera.h"
 #include "core/datetime.h"
 #include "core/settings.h"
@@ -36,6 +37,8 @@ struct TApplicationState
     QString CameraNotListedPage;
 };
 
+// The record of the current services (core/services.h).
 TApplicationState &App();
-// Gives tests a fresh state (cameras freed, every field back to its initial value, no translation table).
+// Gives the current services a fresh record, an empty translation table and no termination request. A test
+// should rather make a TServices of its own per test function.
 void ResetApplicationState();

@@ -22,34 +22,6 @@ public:
 };
 
 TPrompts &Prompts();
-// Installs another implementation (not owned); nullptr restores the Qt one.
+// Installs the implementation (not owned; the program installs TQtPrompts of mainwindow/qtprompts.h).
+// nullptr restores the unattended one, which logs messages and answers every question No.
 void SetPrompts(TPrompts *prompts);
-
-// Answers from a script and records what was asked. Installs itself for its lifetime.
-class TScriptedPrompts : public TPrompts
-{
-public:
-    struct Entry
-    {
-        QString call; // "Message", "Ask", "ChooseFolder", "OpenUrl"
-        TPromptKind kind = TPromptKind::Information;
-        QString title;
-        QString text;
-    };
-
-    TScriptedPrompts();
-    ~TScriptedPrompts() override;
-
-    void Message(TPromptKind kind, const QString &title, const QString &text) override;
-    bool Ask(TPromptKind kind, const QString &title, const QString &text) override;
-    QString ChooseFolder(const QString &caption, const QString &startFolder) override;
-    void OpenUrl(const QString &url) override;
-
-    QList<bool> answers;          // taken in order by Ask; DefaultAnswer when empty
-    bool DefaultAnswer = false;
-    QStringList folders;          // taken in order by ChooseFolder; empty text when none left
-    QList<Entry> log;
-
-private:
-    TPrompts *m_previous;
-};

@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/main.h"
+#include "core/services.h"
 #include "core/translation.h"
 #include "platform/folders.h"
 #include "platform/language.h"
@@ -57,7 +58,7 @@ bool SetUpApplicationFolders(const QString &appDataFolder)
 
 void BuildWebAddresses(int language)
 {
-    const QString guide = platform::ProgramFolder() + QStringLiteral("/help/");
+    const QString guide = DataFilesFolder() + QStringLiteral("/help/");
     QString code = LanguageCode(language);
     if (code.isEmpty() || !QFileInfo::exists(guide + code + QStringLiteral("/index.html")))
         code = QStringLiteral("en");

@@ -1,5 +1,7 @@
 #include "core/timer.h"
 
+#include "core/services.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -38,18 +40,17 @@ void TTimer::Fire()
         OnTimer(this);
 }
 
-namespace {
-const TTimer *g_terminator = nullptr;
-bool g_terminationRequested = false;
+void RequestTermination() { Services().TerminationRequested = true; }
+bool TerminationRequested() { return Services().TerminationRequested; }
+void ClearTerminationRequest() { Services().TerminationRequested = false; }
+
+void SetShutdownMarker(const TTimer *terminator) { Services().Terminator = terminator; }
+
+bool IsShuttingDown()
+{
+    const TTimer *terminator = Services().Terminator;
+    return terminator && terminator->Enabled();
 }
-
-void RequestTermination() { g_terminationRequested = true; }
-bool TerminationRequested() { return g_terminationRequested; }
-void ClearTerminationRequest() { g_terminationRequested = false; }
-
-void SetShutdownMarker(const TTimer *terminator) { g_terminator = terminator; }
-
-bool IsShuttingDown() { return g_terminator && g_terminator->Enabled(); }
 
 TBusyGuard::TBusyGuard(int &tag)
 {

@@ -1,7 +1,7 @@
 #include "core/translation.h"
 
 #include "core/main.h"
-#include "platform/folders.h"
+#include "core/services.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -69,11 +69,7 @@ QString TTranslationTable::Translate(const QString &text, int language) const
 }
 
 namespace {
-TTranslationTable &Table()
-{
-    static TTranslationTable table;
-    return table;
-}
+TTranslationTable &Table() { return Services().Translations; }
 }
 
 const TTranslationTable &TranslationTable() { return Table(); }
@@ -87,7 +83,7 @@ void LoadTranslationTable(const QString &path)
                                                        : TTranslationTable());
 }
 
-QString TranslationFilePath() { return platform::ProgramFolder() + QStringLiteral("/transl.dt"); }
+QString TranslationFilePath() { return DataFilesFolder() + QStringLiteral("/transl.dt"); }
 
 QString Translate(const QString &text) { return Table().Translate(text, App().GlobalSettings.Language); }
 

@@ -1,13 +1,7 @@
 #include "core/windowsink.h"
 
-namespace {
-TMainWindowSink *g_sink = nullptr;
-}
+#include "core/services.h"
 
-TMainWindowSink *MainWindowSink() { return g_sink; }
+TMainWindowSink *MainWindowSink() { return Services().WindowSink; }
 
-void SetMainWindowSink(TMainWindowSink *sink) { g_sink = sink; }
-
-TRecordingWindowSink::TRecordingWindowSink() : m_previous(g_sink) { g_sink = this; }
-
-TRecordingWindowSink::~TRecordingWindowSink() { g_sink = m_previous; }
+void SetMainWindowSink(TMainWindowSink *sink) { Services().WindowSink = sink; }

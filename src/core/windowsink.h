@@ -27,37 +27,3 @@ public:
 TMainWindowSink *MainWindowSink();
 // Installs a sink (not owned); nullptr removes it.
 void SetMainWindowSink(TMainWindowSink *sink);
-
-// Records what the log and error reporting asked of the main window. Installs itself for its lifetime.
-class TRecordingWindowSink : public TMainWindowSink
-{
-public:
-    struct Balloon
-    {
-        QString title;
-        QString text;
-        TBalloonIcon icon = TBalloonIcon::None;
-        int timeoutMs = 0;
-    };
-
-    TRecordingWindowSink();
-    ~TRecordingWindowSink() override;
-
-    void AppendLogLine(const QString &line) override { lines.append(line); }
-    bool IsMainWindowShowing() const override { return showing; }
-    bool IsTrayIconVisible() const override { return trayVisible; }
-    void ShowTrayBalloon(const QString &title, const QString &text, TBalloonIcon icon, int timeoutMs) override
-    {
-        balloons.append({title, text, icon, timeoutMs});
-    }
-    void CloseMainWindow() override { ++closeRequests; }
-
-    bool showing = true;
-    bool trayVisible = false;
-    QStringList lines;
-    QList<Balloon> balloons;
-    int closeRequests = 0;
-
-private:
-    TMainWindowSink *m_previous;
-};

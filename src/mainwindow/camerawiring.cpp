@@ -6,6 +6,7 @@
 #include "mainwindow/gridpanel.h"
 #include "mainwindow/mainform.h"
 #include "runtime/cameracontrol.h"
+#include "runtime/cameraoverlays.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "core/subsystems.h"
 #include "mainwindow/gridpanel.h"
 #include "runtime/lifecycle.h"
+#include "runtime/reconnection.h"
 
 #include <QPointer>
 

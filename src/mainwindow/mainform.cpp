@@ -5,12 +5,12 @@
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/startup.h"
 #include "core/timer.h"
 #include "core/translation.h"
 #include "mainwindow/aboutbox.h"
-#include "platform/folders.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -82,12 +82,6 @@ QSystemTrayIcon::MessageIcon TrayIcon(TBalloonIcon icon)
 TMainForm::TMainForm(const TMainFormOptions &options, QWidget *parent)
     : QMainWindow(parent), m_options(options)
 {
-    // A given program folder holds for everything that reads files beside the program.
-    if (m_options.ProgramFolder.isEmpty())
-        m_options.ProgramFolder = platform::ProgramFolder();
-    else
-        platform::SetProgramFolder(m_options.ProgramFolder);
-
     Terminator = new TTimer(16000, false, this);
     Timer1 = new TTimer(18000000, true, this);
     ReconnectTimer = new TTimer(3000, false, this);
@@ -131,7 +125,7 @@ TMainForm::~TMainForm()
 QIcon TMainForm::LoadIcon(const QString &name) const
 {
     for (const char *suffix : {".svg", ".png"}) {
-        const QString path = m_options.ProgramFolder + QStringLiteral("/icons/") + name + QLatin1String(suffix);
+        const QString path = DataFilesFolder() + QStringLiteral("/icons/") + name + QLatin1String(suffix);
         if (QFileInfo::exists(path)) {
             QIcon icon(path);
             if (!icon.availableSizes().isEmpty() || !icon.pixmap(32, 32).isNull())

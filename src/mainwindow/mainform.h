@@ -27,8 +27,6 @@ struct TMainFormOptions
 {
     bool Hide = false;     // started with the "hide" switch
     QString AppDataFolder; // where DataFolder is made; empty: the system's application-data folder
-    QString ProgramFolder; // where transl.dt, the icons and the other data files lie; empty: the program's
-                           // folder; otherwise it becomes platform::ProgramFolder() for everyone
 };
 
 // A camera grid layout offered by the "Camera Layout" drop-down.
@@ -63,7 +61,7 @@ public:
     void SetCameraGrid(QWidget *grid);
     QWidget *CameraGridWidget() const { return m_grid; }
 
-    // A toolbar picture from the program's icons folder (icons/<name>.svg or .png); null when absent.
+    // A toolbar picture from the icons folder of the program's data files (DataFilesFolder() of core/services.h) (icons/<name>.svg or .png); null when absent.
     QIcon LoadIcon(const QString &name) const;
 
     // Commands.

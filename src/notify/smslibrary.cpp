@@ -1,6 +1,6 @@
 #include "notify/smslibrary.h"
 
-#include "platform/folders.h"
+#include "core/services.h"
 #include "platform/programlibrary.h"
 
 #include <QDir>
@@ -43,7 +43,7 @@ TEntryPoints EntryPoints()
     static QMutex mutex;
     static std::map<QString, std::unique_ptr<QLibrary>> loaded;
     const QString fileName = platform::SharedLibraryFileName(QStringLiteral("smsengine"));
-    const QString folder = platform::ProgramFolder();
+    const QString folder = ProgramFolder();
     const QString path = QDir(folder).filePath(fileName);
 
     QMutexLocker lock(&mutex);

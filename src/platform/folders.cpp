@@ -6,14 +6,6 @@
 
 namespace platform {
 
-namespace {
-QString &ProgramFolderOverride()
-{
-    static QString folder;
-    return folder;
-}
-}
-
 QString AppDataFolder()
 {
 #ifdef Q_OS_WIN
@@ -30,12 +22,21 @@ QString UserConfigFolder() { return QStandardPaths::writableLocation(QStandardPa
 
 QString ProgramFolder()
 {
-    if (!ProgramFolderOverride().isEmpty())
-        return ProgramFolderOverride();
     return QCoreApplication::applicationDirPath();
 }
 
-void SetProgramFolder(const QString &folder) { ProgramFolderOverride() = folder; }
+QString DataFilesFolderFor(const QString &programDir)
+{
+    // Run from the build tree (or a portable copy) the data files lie beside the program; installed, they
+    // lie in <prefix>/share/ostrivo.
+    const QDir beside(programDir);
+    if (!beside.exists(QStringLiteral("transl.dt"))) {
+        const QDir installed(beside.filePath(QStringLiteral(OSTRIVO_DATA_FROM_BIN)));
+        if (installed.exists(QStringLiteral("transl.dt")))
+            return installed.absolutePath();
+    }
+    return beside.absolutePath();
+}
 
 QString ProgramFilePath() { return QCoreApplication::applicationFilePath(); }
 

@@ -11,10 +11,13 @@ QString AppDataFolder();
 // The per-user configuration folder (Linux: $XDG_CONFIG_HOME, else ~/.config).
 QString UserConfigFolder();
 
-// The folder of the program file, where the data files that ship with the program lie. Tests may point it
-// elsewhere with SetProgramFolder; an empty text restores the real one.
+// The folder of the program file (where the shared libraries it loads lie).
 QString ProgramFolder();
-void SetProgramFolder(const QString &folder);
+// The folder of the data files that ship with the program (transl.dt, the sounds, the icons, the guide) for
+// a program in programDir: programDir itself when they lie beside it (build tree), else
+// <prefix>/share/ostrivo of an installed program. The program reads both through core/services.h, where
+// tests may point them elsewhere.
+QString DataFilesFolderFor(const QString &programDir);
 
 // The full path of the program file.
 QString ProgramFilePath();

@@ -1,14 +1,18 @@
 #include "runtime/cameraports.h"
 
-namespace {
-TCameraControlResolver g_resolver;
-TRuntimeWindow *g_window = nullptr;
+#include "runtime/runtimeservices.h"
+
+void SetCameraControlResolver(TCameraControlResolver resolver)
+{
+    RuntimeServices().CameraControlResolver = std::move(resolver);
 }
 
-void SetCameraControlResolver(TCameraControlResolver resolver) { g_resolver = std::move(resolver); }
+TCameraControl *CameraControl(TCamera &camera)
+{
+    const TCameraControlResolver &resolver = RuntimeServices().CameraControlResolver;
+    return resolver ? resolver(camera) : nullptr;
+}
 
-TCameraControl *CameraControl(TCamera &camera) { return g_resolver ? g_resolver(camera) : nullptr; }
+void SetRuntimeWindow(TRuntimeWindow *window) { RuntimeServices().Window = window; }
 
-void SetRuntimeWindow(TRuntimeWindow *window) { g_window = window; }
-
-TRuntimeWindow *RuntimeWindow() { return g_window; }
+TRuntimeWindow *RuntimeWindow() { return RuntimeServices().Window; }

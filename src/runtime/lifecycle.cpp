@@ -7,34 +7,23 @@
 #include "core/main.h"
 #include "core/timer.h"
 #include "core/translation.h"
-#include "platform/folders.h"
 #include "runtime/alarms.h"
+#include "runtime/cameraoverlays.h"
 #include "runtime/cameraports.h"
+#include "runtime/framedrawing.h"
 #include "runtime/monitoring.h"
+#include "runtime/runtimeservices.h"
 #include "runtime/streamaddress.h"
 
-#include <QPainter>
-#include <QCoreApplication>
-#include <QTimer>
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <exception>
-#include <map>
 #include <memory>
-
-Q_LOGGING_CATEGORY(ostrivoCamera, "ostrivo.camera", QtWarningMsg)
 
 namespace {
 
 constexpr int CameraTimerInterval = 1000;
 constexpr int ConnectionTimeoutMs = 15000;
-constexpr int OverlayIconSize = 64;
-constexpr int OverlayIconAlpha = 170;
-constexpr int StateWatchIntervalMs = 200;
-
-TCameraViewPlacer g_placer;
 
 // Thrown by a step that failed, caught by the operation that reports it.
 struct TStepFailed
@@ -45,130 +34,6 @@ void Require(bool ok)
 {
     if (!ok)
         throw TStepFailed();
-}
-
-// --- state changes for the camera log category ------------------------------------------------------------
-
-enum class TWatchedState { Unknown, Down, Starting, Live };
-
-struct TWatched
-{
-    TWatchedState State = TWatchedState::Unknown;
-    quint32 FrameNumber = 0;
-    qint64 FrameTime = -1;
-};
-
-const char *StateName(TWatchedState state)
-{
-    switch (state) {
-    case TWatchedState::Down: return "down";
-    case TWatchedState::Starting: return "starting";
-    case TWatchedState::Live: return "live";
-    case TWatchedState::Unknown: break;
-    }
-    return "unknown";
-}
-
-std::map<const TCamera *, TWatched> &Watched()
-{
-    static std::map<const TCamera *, TWatched> watched;
-    return watched;
-}
-
-void WatchStates()
-{
-    for (const auto &camera : App().Cameras) {
-        if (!camera->Grabber)
-            continue;
-        TWatched &watched = Watched()[camera.get()];
-        const TVideoFrame frame = camera->Grabber->LatestFrame();
-        const bool newFrame = !frame.Image.isNull()
-                              && (frame.Number != watched.FrameNumber || frame.Time != watched.FrameTime);
-        watched.FrameNumber = frame.Number;
-        watched.FrameTime = frame.Time;
-        TWatchedState state = TWatchedState::Down;
-        if (camera->Grabber->CurrentState() != cs_Down)
-            state = newFrame ? TWatchedState::Live
-                             : (watched.State == TWatchedState::Live ? TWatchedState::Live : TWatchedState::Starting);
-        if (state != watched.State) {
-            watched.State = state;
-            qCInfo(ostrivoCamera).noquote() << "camera" << camera->CustomTitle << StateName(state);
-        }
-    }
-}
-
-// Polls the components' states while the camera category logs at info level.
-void StartStateWatchIfEnabled()
-{
-    static QTimer *watch = nullptr;
-    if (watch || !ostrivoCamera().isInfoEnabled())
-        return;
-    watch = new QTimer;
-    watch->setInterval(StateWatchIntervalMs);
-    QObject::connect(watch, &QTimer::timeout, [] { WatchStates(); });
-    watch->start();
-}
-
-// --- creation --------------------------------------------------------------------------------------------
-
-void SetUpIconOverlay(TAdvancedCaptureComponent &grabber, int index, const QString &picture)
-{
-    Require(grabber.SetImageOverlayFromImageFile2(index, platform::ProgramFolder() + u'/' + picture));
-    grabber.SetImageOverlay_Enabled(index, false);
-    grabber.SetImageOverlay_Transparent(index, true);
-    grabber.SetImageOverlay_UseTransparentColor(index, true);
-    grabber.SetImageOverlay_TransparentColorValue(index, Qt::black);
-    grabber.SetImageOverlay_AlphaBlend(index, true);
-    grabber.SetImageOverlay_AlphaBlendValue(index, OverlayIconAlpha);
-    grabber.SetImageOverlay_Width(index, OverlayIconSize);
-    grabber.SetImageOverlay_Height(index, OverlayIconSize);
-    grabber.SetImageOverlay_VideoAlignment(index, oa_LeftBottom);
-    grabber.SetImageOverlay_TargetDisplay(index, TargetDisplay_LiveOnly);
-}
-
-void SetFont(TAdvancedCaptureComponent &grabber, const QString &name, int size, bool bold)
-{
-    TOverlayFont &font = grabber.TextOverlay_Font();
-    font.Name = name;
-    font.Size = size;
-    font.Bold = bold;
-    font.Color = Qt::white;
-}
-
-void SetShadow(TAdvancedCaptureComponent &grabber)
-{
-    grabber.SetTextOverlay_Shadow(true);
-    grabber.SetTextOverlay_ShadowColor(Qt::black);
-    grabber.SetTextOverlay_ShadowDirection(cd_East);
-    grabber.SetTextOverlay_HighResFont(true);
-}
-
-void SetUpTextOverlays(TAdvancedCaptureComponent &grabber)
-{
-    // 0: the status text on the empty control while the camera is down.
-    grabber.SetTextOverlay_Selector(0);
-    grabber.SetTextOverlay_Enabled(true);
-    grabber.SetTextOverlay_Align(tf_Left);
-    grabber.SetTextOverlay_Left(5);
-    grabber.SetTextOverlay_Top(5);
-    SetFont(grabber, QStringLiteral("Arial"), 12, false);
-    grabber.SetTextOverlay_TargetDisplay(TargetDisplay_WhenDown);
-    // 1: the title, on the live picture only.
-    grabber.SetTextOverlay_Selector(1);
-    grabber.SetTextOverlay_Enabled(false);
-    grabber.SetTextOverlay_Align(tf_Center);
-    grabber.SetTextOverlay_Top(5);
-    SetFont(grabber, QStringLiteral("Arial"), 14, true);
-    SetShadow(grabber);
-    grabber.SetTextOverlay_TargetDisplay(TargetDisplay_LiveOnly);
-    // 2: the clock at the bottom left.
-    grabber.SetTextOverlay_Selector(2);
-    grabber.SetTextOverlay_Enabled(false);
-    grabber.SetTextOverlay_Align(tf_Right);
-    grabber.SetTextOverlay_VideoAlignment(2, oa_LeftBottom);
-    SetFont(grabber, QStringLiteral("Courier New"), 12, true);
-    SetShadow(grabber);
-    grabber.SetTextOverlay_TargetDisplay(TargetDisplay_LiveOnly);
 }
 
 void WireEvents(TCamera &camera, TAdvancedCaptureComponent &grabber)
@@ -221,37 +86,28 @@ QString ConnectingText(const TCamera &camera)
     return Translate(QStringLiteral("Connecting to ")) + camera.CustomTitle + QStringLiteral("...");
 }
 
-// Font size of the drawn texts: a 35th of the frame width, rounded.
-QFont DrawnTextFont(int width)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(std::max(1, int(std::lround(width / 35.0))));
-    return font;
-}
-
 } // namespace
 
-void SetCameraViewPlacer(TCameraViewPlacer placer) { g_placer = std::move(placer); }
+void SetCameraViewPlacer(TCameraViewPlacer placer) { RuntimeServices().ViewPlacer = std::move(placer); }
 
 void GrabberCreate(TCamera &camera, int column, int row)
 {
     try {
         auto *grabber = new TAdvancedCaptureComponent(nullptr);
         camera.Grabber = grabber;
-        Require(g_placer && g_placer(grabber, column, row));
+        const TCameraViewPlacer &placer = RuntimeServices().ViewPlacer;
+        Require(placer && placer(grabber, column, row));
         grabber->SetDragKind(dkDrag);
         grabber->SetDragMode(dmAutomatic);
         WireEvents(camera, *grabber);
-        SetUpIconOverlay(*grabber, 0, QStringLiteral("radar.png"));
-        SetUpIconOverlay(*grabber, 1, QStringLiteral("timer.png"));
-        SetUpTextOverlays(*grabber);
+        Require(SetUpCameraOverlays(*grabber));
         camera.Status = dsStopped;
         CreateTimers(camera);
     } catch (...) {
         ReportError(Translate(QStringLiteral("Could not create the Capture component of camera ")) + camera.CustomTitle,
                     true);
     }
-    StartStateWatchIfEnabled();
+    RuntimeServices().StateLog.StartIfEnabled();
     GrabberUpdateSettings(camera);
 }
 
@@ -351,56 +207,8 @@ void GrabberDelete(TCamera &camera)
     grabber->StopPreview();
     grabber->ClosePlayer();
     camera.Grabber = nullptr;
-    Watched().erase(&camera);
+    RuntimeServices().StateLog.Forget(camera);
     delete grabber;
-}
-
-void UpdateTextOverlaysOnCameras()
-{
-    try {
-        const TGlobalSettings &settings = App().GlobalSettings;
-        for (const auto &camera : App().Cameras) {
-            TAdvancedCaptureComponent *grabber = camera->Grabber;
-            Require(grabber);
-            grabber->SetTextOverlay_Selector(1);
-            grabber->SetTextOverlay_Enabled(settings.CameraTitleOverlay);
-            grabber->SetTextOverlay_Selector(2);
-            grabber->SetTextOverlay_Enabled(settings.DateTimeOverlay);
-        }
-    } catch (...) {
-        ReportError(Translate(QStringLiteral("Could not update text overlays on cameras.")), true);
-    }
-}
-
-void DrawCameraFrame(const TCamera &camera, const TFrameBitmapInfo &frame)
-{
-    const TApplicationState &app = App();
-    const int selected = app.SelCamIndex;
-    const bool isSelected =
-        selected >= 0 && selected < int(app.Cameras.size()) && app.Cameras[size_t(selected)].get() == &camera;
-    if (!isSelected && !camera.detector_MotionWasDetected && !app.GlobalSettings.DateTimeOverlay)
-        return;
-    QPainter *dc = frame.BitmapDC();
-    if (!dc)
-        return;
-    const int w = frame.BitmapWidth;
-    const int h = frame.BitmapHeight;
-    dc->setBrush(Qt::NoBrush);
-    if (camera.Grabber && camera.Grabber->GetDisplayFullScreen(0)) {
-        dc->setFont(DrawnTextFont(w));
-        dc->setPen(Qt::white);
-        const QFontMetrics metrics(dc->font(), dc->device());
-        dc->drawText(w - metrics.horizontalAdvance(app.PressEscText) - 10, 10 + metrics.ascent(), app.PressEscText);
-    }
-    if (camera.detector_MotionWasDetected) {
-        dc->setFont(DrawnTextFont(w));
-        dc->setPen(QPen(Qt::red, 4));
-        const QFontMetrics metrics(dc->font(), dc->device());
-        const int x = int(std::nearbyint(w / 2.0 - metrics.horizontalAdvance(app.MotionAlertText) / 2.0));
-        const int y = h - metrics.height() - 10;
-        dc->drawText(x, y + metrics.ascent(), app.MotionAlertText);
-        dc->drawRect(QRect(QPoint(2, 2), QPoint(w - 2, h - 2)));
-    }
 }
 
 void CameraDragStarted(TCamera &camera) { UpdateDetectionButtonAndPostMessage(camera, false); }
@@ -413,33 +221,4 @@ void CameraAuthenticationNeeded(const TCamera &camera)
 void CameraDeviceLost(const TCamera &camera)
 {
     AddLogLine(Translate(QStringLiteral("CONNECTION ERROR: Device is lost: ")) + camera.CustomTitle);
-}
-
-void TCameraReconnector::ReconnectTimerTimer(TTimer &reconnectTimer)
-{
-    for (const auto &camera : App().Cameras) {
-        if (!camera->Grabber || camera->Grabber->CurrentState() != cs_Down)
-            continue;
-        camera->Grabber->StopPreview();
-        if (GrabberConnect(*camera))
-            GrabberPlay(*camera);
-        if (!camera->ipcam_UniqueDeviceName.isEmpty() && SearchLocalNetwork)
-            SearchLocalNetwork(*camera);
-    }
-    const TGlobalSettings &settings = App().GlobalSettings;
-    // An interval below one second (a damaged settings file) would spin the timer.
-    reconnectTimer.SetInterval(std::clamp(settings.ReconnectionInterval_sec, 1, INT_MAX / 1000) * 1000);
-    reconnectTimer.SetEnabled(settings.ReconnectCameraIfDown);
-
-    if (m_addCameraOffered)
-        return;
-    m_addCameraOffered = true;
-    if (App().Cameras.empty() && IsWindowShowing && IsWindowShowing()
-        && !(IsCameraDialogShowing && IsCameraDialogShowing()) && AddCamera) {
-        // Run once the tick has returned and its busy flag is clear: the dialog may stay open a long time.
-        QTimer::singleShot(0, qApp, [add = AddCamera] {
-            if (!IsShuttingDown())
-                add();
-        });
-    }
 }

@@ -1,12 +1,11 @@
 #include "runtime/siren.h"
 
-#include "platform/folders.h"
-
 #include "core/camera.h"
 #include "core/clock.h"
 #include "core/main.h"
 #include "core/translation.h"
 #include "runtime/alarms.h"
+#include "runtime/runtimeservices.h"
 #include "runtime/runtimesupport.h"
 
 #include <QDir>
@@ -14,10 +13,10 @@
 #include <algorithm>
 
 namespace {
-TSirenPlayer *g_player = nullptr;
+TSirenPlayer *Player() { return RuntimeServices().SirenPlayer; }
 }
 
-void SetSirenPlayer(TSirenPlayer *player) { g_player = player; }
+void SetSirenPlayer(TSirenPlayer *player) { RuntimeServices().SirenPlayer = player; }
 
 int SirenVolume(int alarmVolume)
 {
@@ -31,7 +30,7 @@ int SirenVolume(int alarmVolume)
 
 QString SirenSoundFile(int soundIndex)
 {
-    return QDir(platform::ProgramFolder()).filePath(QString::number(soundIndex) + QStringLiteral(".wav"));
+    return QDir(DataFilesFolder()).filePath(QString::number(soundIndex) + QStringLiteral(".wav"));
 }
 
 bool StartSirenIfDue(TCamera &camera)
@@ -40,25 +39,25 @@ bool StartSirenIfDue(TCamera &camera)
     const TDateTime now = Now();
     if (!camera.alarm_PlayAudioAlarm || !rt::IsLater(now, app.MinTimeOfNextSoundAlarm))
         return false;
-    if (g_player && g_player->IsPlaying())
+    if (Player() && Player()->IsPlaying())
         return false;
 
-    if (g_player) {
-        g_player->SetPlayerFileName(SirenSoundFile(camera.alarm_SoundIndex));
-        g_player->SetAudioVolume(SirenVolume(camera.alarm_Volume));
+    if (Player()) {
+        Player()->SetPlayerFileName(SirenSoundFile(camera.alarm_SoundIndex));
+        Player()->SetAudioVolume(SirenVolume(camera.alarm_Volume));
     }
     app.MinTimeOfNextSoundAlarm = now + camera.alarm_DelayBetweenSoundAlarms_min * dt::OneMinute;
     app.StopCurrentSoundAlarm_Time = now + camera.alarm_DurationOfAlarm_sec * dt::OneSecond;
     WriteAlarmLine(camera, Translate(QStringLiteral("Sirene is enabled")));
-    if (g_player)
-        g_player->OpenPlayer();
+    if (Player())
+        Player()->OpenPlayer();
     return true;
 }
 
 void SirenPlayerPaused()
 {
-    if (g_player && rt::IsEarlier(Now(), App().StopCurrentSoundAlarm_Time))
-        g_player->RunPlayer();
+    if (Player() && rt::IsEarlier(Now(), App().StopCurrentSoundAlarm_Time))
+        Player()->RunPlayer();
 }
 
 void SilenceSiren() { App().StopCurrentSoundAlarm_Time = Now(); }
@@ -67,8 +66,8 @@ void AllowNextSirenNow() { App().MinTimeOfNextSoundAlarm = Now(); }
 
 void CloseSirenPlayer()
 {
-    if (!g_player)
+    if (!Player())
         return;
-    g_player->Stop();
-    g_player->ClosePlayer();
+    Player()->Stop();
+    Player()->ClosePlayer();
 }

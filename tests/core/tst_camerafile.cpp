@@ -2,7 +2,9 @@
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "mainwindow/gridpanel.h"
+#include "scriptedprompts.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -173,6 +175,8 @@ class TestCameraFile : public QObject
 {
     Q_OBJECT
 
+    std::optional<TServices> m_services;  // fresh per test function
+
     QTemporaryDir m_dir;
     bool m_errorsReachPrompts = false;
 
@@ -208,9 +212,10 @@ private slots:
         ReportError(QStringLiteral("probe"), false);
         m_errorsReachPrompts = !probe.log.isEmpty();
     }
+    void cleanup() { m_services.reset(); }
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
         App().DataFolder = m_dir.path();
         QFile::remove(CameraFilePath());
         logLines.clear();
@@ -245,7 +250,7 @@ private slots:
 
         // A list of two saved over a longer one leaves the old records behind: they are not read.
         WriteFile(FourCameras(2).bytes);
-        ResetApplicationState();
+        App() = TApplicationState();
         App().DataFolder = m_dir.path();
         QVERIFY(LoadCameras(host));
         QCOMPARE(App().Cameras.size(), size_t(2));

@@ -1,5 +1,6 @@
 #include "core/clock.h"
 #include "core/timer.h"
+#include "manualclock.h"
 
 #include <QtTest>
 

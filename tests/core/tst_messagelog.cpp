@@ -5,6 +5,10 @@
 #include "core/prompts.h"
 #include "core/translation.h"
 #include "core/windowsink.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
+#include "recordingwindowsink.h"
+#include "manualclock.h"
 
 #include <QtTest>
 
@@ -31,6 +35,8 @@ const TDateTime NewYearsEve = dt::EncodeDate(2024, 12, 31);
 class TestMessageLog : public QObject
 {
     Q_OBJECT
+
+    std::optional<TServices> m_services;  // fresh per test function
 private slots:
     void initTestCase()
     {
@@ -38,9 +44,10 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 
+    void cleanup() { m_services.reset(); }
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
         g_captured.clear();
     }
 

@@ -6,6 +6,8 @@
 #include "platform/autostart.h"
 #include "platform/folders.h"
 #include "sandboxhome.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 
@@ -90,12 +92,15 @@ class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
+    std::optional<TServices> m_services;  // fresh per test function
+
     QTemporaryDir m_data;
 
 private slots:
+    void cleanup() { m_services.reset(); }
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
         QDir(m_data.path()).removeRecursively();
         QDir().mkpath(m_data.path());
         App().DataFolder = m_data.path();

@@ -1,7 +1,7 @@
 // The translation table: file layout, line breaks, lookups, and files that cannot be used.
 #include "core/main.h"
 #include "core/translation.h"
-#include "platform/folders.h"
+#include "core/services.h"
 
 #include <QtTest>
 
@@ -34,8 +34,10 @@ QByteArray Utf8(const QStringList &lines, const QString &lineBreak = QStringLite
 class TestTranslation : public QObject
 {
     Q_OBJECT
+    std::optional<TServices> m_services;
 private slots:
-    void init() { ResetApplicationState(); }
+    void init() { m_services.emplace(); }
+    void cleanup() { m_services.reset(); }
 
     void fiveLanguagesOfFortyPhrases()
     {
@@ -125,7 +127,7 @@ private slots:
     void loadsFromTheProgramFolder()
     {
         QTemporaryDir folder;
-        platform::SetProgramFolder(folder.path());
+        Services().ProgramFolder = folder.path();
         QCOMPARE(TranslationFilePath(), folder.path() + "/transl.dt");
 
         LoadTranslationTable(TranslationFilePath()); // no file: empty table
@@ -143,7 +145,6 @@ private slots:
         QFile::remove(TranslationFilePath()); // loading again without the file empties the table
         LoadTranslationTable(TranslationFilePath());
         QVERIFY(TranslationTable().IsEmpty());
-        platform::SetProgramFolder(QString());
     }
 };
 

@@ -1,6 +1,7 @@
 // The user guide shipped with the program: every page the program can open exists in every language, and
 // the guide's own links lead to pages that exist.
 #include "core/main.h"
+#include "core/services.h"
 #include "core/startup.h"
 #include "core/translation.h"
 #include "platform/folders.h"
@@ -17,9 +18,15 @@ class TstUserGuideData : public QObject
 
     static QString GuideProgramFolder() { return QStringLiteral(OSTRIVO_SOURCE_DIR "/data"); }
 
+    std::optional<TServices> m_services;  // fresh per test function
+
 private slots:
-    void init() { platform::SetProgramFolder(GuideProgramFolder()); }
-    void cleanup() { platform::SetProgramFolder(QString()); }
+    void init()
+    {
+        m_services.emplace();
+        Services().ProgramFolder = GuideProgramFolder();
+    }
+    void cleanup() { m_services.reset(); }
 
     void everyPageTheProgramOpensExists()
     {

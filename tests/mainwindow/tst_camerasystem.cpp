@@ -6,9 +6,12 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/gridpanel.h"
 #include "mainwindow/mainform.h"
+#include "runtime/runtimeservices.h"
 #include "sandboxhome.h"
 
 #include "recordingsubsystems.h"
+#include "scriptedprompts.h"
+#include "core/services.h"
 #include <QtTest>
 
 namespace {
@@ -24,6 +27,7 @@ class TestCameraSystem : public QObject
 {
     Q_OBJECT
 
+    std::optional<TRuntimeServices> m_services;  // fresh per test function
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
 
@@ -34,7 +38,7 @@ class TestCameraSystem : public QObject
         QStringList Steps;
         TRecordingSubsystems Others{Steps};
         explicit TWindow(const QString &folder)
-            : Form(TMainFormOptions{false, folder, QStringLiteral(OSTRIVO_BIN_DIR)}), Wiring(Form)
+            : Form(TMainFormOptions{false, folder}), Wiring(Form)
         {
             Form.Plug(Others.With(Wiring));
         }
@@ -67,7 +71,8 @@ class TestCameraSystem : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
     }
@@ -75,6 +80,7 @@ private slots:
     {
         m_prompts.reset();
         m_dir.reset();
+        m_services.reset();
     }
 
     void dragMovesUpToTwoViewsAndTheArrangementIsKept()

@@ -1,7 +1,9 @@
 #include "mainwindow/gridpanel.h"
 
 #include "core/main.h"
+#include "core/services.h"
 #include "core/prompts.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 
@@ -18,6 +20,7 @@ class TestGridPanel : public QObject
 {
     Q_OBJECT
 
+    std::optional<TServices> m_services;  // fresh per test function
     std::unique_ptr<TAdvancedGridPanel> m_panel;
     std::vector<QWidget *> m_views;
     QList<QPair<int, bool>> m_pictureVisible;
@@ -45,7 +48,8 @@ class TestGridPanel : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_panel.reset();
+        m_services.emplace();
         m_views.clear();
         m_pictureVisible.clear();
         m_selected.clear();
@@ -58,7 +62,11 @@ private slots:
         m_panel->ShowFullScreen = [this](int i) { m_fullScreen.append(i); };
         m_panel->show();
     }
-    void cleanup() { m_panel.reset(); }
+    void cleanup()
+    {
+        m_panel.reset();
+        m_services.reset();
+    }
 
     void rulesWithoutWidgets()
     {

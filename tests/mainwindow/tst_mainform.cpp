@@ -10,8 +10,11 @@
 #include "core/translation.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
+#include "runtime/runtimeservices.h"
 #include "recordingsubsystems.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
+#include "core/services.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -53,6 +56,7 @@ class TestMainForm : public QObject
 {
     Q_OBJECT
 
+    std::optional<TRuntimeServices> m_services;  // fresh per test function
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TMainForm> m_form;
@@ -69,7 +73,7 @@ class TestMainForm : public QObject
 
     TMainForm &MakeForm(bool hide = false)
     {
-        m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata", m_dir->path() + "/program"});
+        m_form = std::make_unique<TMainForm>(TMainFormOptions{hide, m_dir->path() + "/appdata"});
         m_wiring = std::make_unique<TCameraWiring>(*m_form);
         m_recorder = std::make_unique<TRecordingSubsystems>(m_steps);
         m_form->Plug(m_recorder->With(*m_wiring));
@@ -86,10 +90,11 @@ class TestMainForm : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir().mkpath(m_dir->path() + "/appdata");
         QDir().mkpath(m_dir->path() + "/program");
+        Services().ProgramFolder = m_dir->path() + "/program";
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_steps.clear();
     }
@@ -101,6 +106,7 @@ private slots:
         m_wiring.reset();
         m_prompts.reset();
         m_dir.reset();
+        m_services.reset();
     }
 
     void freshStartRunsTheSequenceInOrder()

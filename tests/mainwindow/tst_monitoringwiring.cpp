@@ -10,9 +10,12 @@
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
 #include "runtime/monitoring.h"
+#include "runtime/runtimeservices.h"
 #include "sandboxhome.h"
 
 #include "recordingsubsystems.h"
+#include "scriptedprompts.h"
+#include "core/services.h"
 #include <QListWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -20,6 +23,8 @@
 class TestMonitoringWiring : public QObject
 {
     Q_OBJECT
+
+    std::optional<TRuntimeServices> m_services;  // fresh per test function
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
@@ -56,7 +61,8 @@ class TestMonitoringWiring : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
         // An old and a new recording in the output folder: start-up deletes only the old one.
@@ -71,7 +77,7 @@ private slots:
         old.close();
 
         m_form = std::make_unique<TMainForm>(
-            TMainFormOptions{true, m_dir->path() + "/appdata", QStringLiteral(OSTRIVO_BIN_DIR)});
+            TMainFormOptions{true, m_dir->path() + "/appdata"});
         m_monitoring = std::make_unique<TMonitoringWiring>(*m_form);
         m_others = std::make_unique<TRecordingSubsystems>(m_steps);
         m_form->Plug({*m_others, *m_others, *m_monitoring, *m_others, *m_others, *m_others});
@@ -88,7 +94,7 @@ private slots:
         m_monitoring.reset();
         m_others.reset();
         m_prompts.reset();
-        ResetApplicationState();
+        m_services.reset();
     }
 
     void startupWiring()

@@ -4,6 +4,7 @@
 // the message log as the tests see it.
 #include "core/camera.h"
 #include "core/windowsink.h"
+#include "recordingwindowsink.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -12,6 +12,8 @@
 #include "notify/emailcompose.h"
 #include "notify/mailservice.h"
 #include "runtime/housekeeping.h"
+#include "recordingwindowsink.h"
+#include "manualclock.h"
 
 #include <QtTest>
 

@@ -8,6 +8,8 @@
 #include "notify/email.h"
 #include "notify/mailservice.h"
 #include "runtime/housekeeping.h"
+#include "recordingwindowsink.h"
+#include "scriptedprompts.h"
 
 #include <QApplication>
 #include <QJsonArray>

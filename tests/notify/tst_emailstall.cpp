@@ -8,6 +8,8 @@
 #include "mailpeers.h"
 #include "notify/email.h"
 #include "notify/mailservice.h"
+#include "recordingwindowsink.h"
+#include "scriptedprompts.h"
 
 #include <QElapsedTimer>
 #include <QThread>

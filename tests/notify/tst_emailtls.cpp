@@ -5,6 +5,7 @@
 #include "mailpeers.h"
 #include "notify/email.h"
 #include "notify/mailservice.h"
+#include "recordingwindowsink.h"
 
 #include <QLockFile>
 

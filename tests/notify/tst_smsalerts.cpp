@@ -6,6 +6,8 @@
 #include "core/windowsink.h"
 #include "gatewaytestbase.h"
 #include "notify/smsalerts.h"
+#include "recordingwindowsink.h"
+#include "scriptedprompts.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -79,7 +81,7 @@ private slots:
         // A missing library is a failure like any other, naming the file.
         sink.lines.clear();
         QTemporaryDir empty;
-        platform::SetProgramFolder(empty.path());
+        Services().ProgramFolder = empty.path();
         SMSOnTimer(c.camera);
         QTRY_COMPARE_WITH_TIMEOUT(c.Tag(), 0, 10000);
         QCOMPARE(sink.lines.size(), 1);

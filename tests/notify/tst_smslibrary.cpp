@@ -54,7 +54,7 @@ private slots:
     void aMissingLibraryFailsEveryCallNamingTheFile()
     {
         QTemporaryDir folder;
-        platform::SetProgramFolder(folder.path());
+        Services().ProgramFolder = folder.path();
         for (const TSMSLibraryResult &result :
              {CallSendSMS("u", "k", "1", "x"), CallGetSMS("u", "k", 500), CallCheckSMSAccount("u", "k")}) {
             QCOMPARE(result.Value, 0);

@@ -2,11 +2,13 @@
 // command-line switch, termination signals.
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/startup.h"
 #include "platform/folders.h"
 #include "platform/language.h"
 #include "platform/termination.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 
@@ -28,8 +30,28 @@ void WriteUserLanguage(const QString &value)
 class TestPlatform : public QObject
 {
     Q_OBJECT
+    std::optional<TServices> m_services;
 private slots:
-    void init() { ResetApplicationState(); }
+    void init() { m_services.emplace(); }
+    void cleanup() { m_services.reset(); }
+
+    // The data files are found beside the program (build tree) and in <prefix>/share/ostrivo (installed);
+    // beside the program wins when both exist.
+    void programFolderOfBuildTreeAndInstall()
+    {
+        QTemporaryDir prefix;
+        const QString bin = prefix.path() + "/bin", share = prefix.path() + "/share/ostrivo";
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
+        QCOMPARE(platform::DataFilesFolderFor(bin), bin); // no data anywhere: the program's folder
+        QFile installed(share + "/transl.dt");
+        QVERIFY(installed.open(QIODevice::WriteOnly));
+        installed.close();
+        QCOMPARE(platform::DataFilesFolderFor(bin), share);
+        QFile beside(bin + "/transl.dt");
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.close();
+        QCOMPARE(platform::DataFilesFolderFor(bin), bin);
+    }
 
     void appDataFolderFollowsXdgAndIsCreated()
     {

@@ -7,6 +7,8 @@
 #include "runtime/alarms.h"
 #include "runtime/cameraports.h"
 #include "runtime/monitoring.h"
+#include "runtime/runtimeservices.h"
+#include "manualclock.h"
 
 #include <QFile>
 #include <QStringList>
@@ -80,8 +82,6 @@ private:
     QStringList m_lines;
 };
 
-// A fresh application state whose cameras have fake components and timers wired to the runtime's
-// handlers; the fake main window installed; the manual clock at the given start.
 // Counts the alerts handed to the notifications.
 struct TCountingAlertSenders : IAlertSenders
 {
@@ -93,8 +93,12 @@ struct TCountingAlertSenders : IAlertSenders
     int sms = 0;
 };
 
+// Fresh services (application record, camera ports, siren player...) whose cameras have fake components
+// and timers wired to the runtime's handlers; the fake main window installed; the manual clock at the given
+// start.
 struct TRuntimeFixture
 {
+    TRuntimeServices services;  // first: everything below installs itself into it
     TManualClock clock;
     TDateTime start;
     TFakeWindow window;
@@ -104,20 +108,13 @@ struct TRuntimeFixture
 
     explicit TRuntimeFixture(TDateTime begin) : clock(begin), start(begin)
     {
-        ResetApplicationState();
         SetCameraControlResolver([this](TCamera &camera) -> TCameraControl * {
             const auto found = controls.find(&camera);
             return found == controls.end() ? nullptr : found->second.get();
         });
         SetRuntimeWindow(&window);
     }
-    ~TRuntimeFixture()
-    {
-        SetCameraControlResolver({});
-        SetRuntimeWindow(nullptr);
-        SetAlertSenders(nullptr);
-        ResetApplicationState();
-    }
+    ~TRuntimeFixture() { SetAlertSenders(nullptr); }
 
     TCamera &AddCamera(const QString &title)
     {

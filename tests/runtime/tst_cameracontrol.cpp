@@ -7,6 +7,7 @@
 #include "core/timer.h"
 #include "runtime/cameracontrol.h"
 #include "runtime/monitoring.h"
+#include "runtime/runtimeservices.h"
 #include "runtime/siren.h"
 
 #include <QtTest>
@@ -14,6 +15,8 @@
 class TestCameraControl : public QObject
 {
     Q_OBJECT
+
+    std::optional<TRuntimeServices> m_services;
 
     static bool ImageOn(const TCaptureComponent &component, int index)
     {
@@ -24,14 +27,10 @@ class TestCameraControl : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
         InstallComponentCameraControl();
     }
-    void cleanup()
-    {
-        SetCameraControlResolver({});
-        ResetApplicationState();
-    }
+    void cleanup() { m_services.reset(); }
 
     void controlFollowsTheComponent()
     {

@@ -10,10 +10,14 @@
 #include "core/timer.h"
 #include "core/windowsink.h"
 #include "mainwindow/gridpanel.h"
-#include "platform/folders.h"
+#include "runtime/runtimeservices.h"
+#include "runtime/cameraoverlays.h"
 #include "runtime/lifecycle.h"
+#include "runtime/reconnection.h"
 #include "runtime/streamaddress.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
+#include "core/services.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -57,6 +61,7 @@ class TestLifecycle : public QObject
 {
     Q_OBJECT
 
+    std::optional<TRuntimeServices> m_services;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TAdvancedGridPanel> m_grid;
     TLogSink m_sink;
@@ -88,11 +93,10 @@ class TestLifecycle : public QObject
     }
 
 private slots:
-    void initTestCase() { platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR)); }
-
     void init()
     {
-        ResetApplicationState();
+        m_services.emplace();
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_grid = std::make_unique<TAdvancedGridPanel>();
         m_grid->resize(800, 600);
@@ -116,8 +120,8 @@ private slots:
         App().Cameras.clear();
         SetCameraViewPlacer({});
         m_grid.reset();
-        SetMainWindowSink(nullptr);
         m_prompts.reset();
+        m_services.reset();
     }
 
     void creationSetsUpComponentOverlaysAndTimers()

@@ -1,6 +1,7 @@
 #include "monitorfixture.h"
 
 #include "core/prompts.h"
+#include "scriptedprompts.h"
 
 #include <QtTest>
 

@@ -1,6 +1,7 @@
 #include "monitorfixture.h"
 
 #include "runtime/siren.h"
+#include "manualclock.h"
 
 #include <QCoreApplication>
 #include <QtTest>

@@ -14,6 +14,8 @@
 #include "settingsdialog/settingscommands.h"
 #include "smscontrol/allowedsenders.h"
 #include "smsgatewayprocess.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -107,7 +109,7 @@ private slots:
     {
         qInstallMessageHandler(CaptureLog);
         QVERIFY(gateway.Start({"--user", "owner", "--key", "k3y"}));
-        platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR)); // where the SMS library is
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR); // where the SMS library is
     }
 
     void init()

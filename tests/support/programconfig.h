@@ -22,10 +22,10 @@ struct TOneCellHost : TCameraListHost
     bool CameraCell(const TCamera &, int &col, int &row) const override { return col = 0, row = 0, true; }
 };
 
-// A fresh application state with the default settings, the given data folder and output folder.
+// A fresh application record with the default settings, the given data folder and output folder.
 inline void BeginProgramConfiguration(const QString &dataFolder, const QString &outputFolder)
 {
-    ResetApplicationState();
+    App() = TApplicationState();
     TApplicationState &app = App();
     app.DataFolder = dataFolder;
     app.DefaultOutputFolder = outputFolder;
@@ -53,10 +53,10 @@ inline TCamera &AddSimulatorCamera(const QString &title, quint16 port)
     return c;
 }
 
-// Writes both files and leaves a fresh application state; false when a file could not be written.
+// Writes both files and leaves a fresh application record; false when a file could not be written.
 inline bool SaveProgramConfiguration()
 {
     const bool saved = SaveSettings() && SaveCameras(TOneCellHost());
-    ResetApplicationState();
+    App() = TApplicationState();
     return saved;
 }

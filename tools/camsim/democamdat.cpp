@@ -2,7 +2,7 @@
 
 #include "core/camerafile.h"
 #include "core/main.h"
-#include "core/prompts.h"
+#include "core/services.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -72,6 +72,9 @@ bool WriteDemoCameraList(const QString &folder, quint16 port, int count, QString
         *error = QStringLiteral("cannot create %1").arg(folder);
         return false;
     }
+    // A record of its own for the program's file code; nobody answers prompts here (a failure is reported
+    // below, the unattended prompts only log it).
+    TServices services;
     TApplicationState &app = App();
     app.DataFolder = QDir(folder).absolutePath();
     if (QFileInfo::exists(CameraFilePath()))
@@ -79,7 +82,6 @@ bool WriteDemoCameraList(const QString &folder, quint16 port, int count, QString
     app.Cameras.clear();
     for (int number = 1; number <= std::clamp(count, 1, MaxDemoCameras); ++number)
         app.Cameras.push_back(DemoCamera(port, number));
-    TScriptedPrompts quiet; // no window system here: a failure is reported below instead of in a dialog
     const bool saved = SaveCameras(TDemoGrid());
     app.Cameras.clear();
     if (!saved)

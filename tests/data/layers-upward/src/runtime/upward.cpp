@@ -1,0 +1,2 @@
+#include "runtime/upward.h"
+#include "mainwindow/mainform.h"
