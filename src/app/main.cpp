@@ -3,13 +3,13 @@
 #include "cameradialog/addressrefresh.h"
 #include "core/main.h"
 #include "core/startup.h"
+#include "mainwindow/cameralistcommands.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
 #include "mainwindow/qtprompts.h"
 #include "notify/alertsenders.h"
 #include "notify/mailservice.h"
-#include "pendingsubsystems.h"
 #include "platform/termination.h"
 #include "runtime/runtimeservices.h"
 #include "settingsdialog/settingscommands.h"
@@ -42,10 +42,10 @@ int main(int argc, char *argv[])
     TCameraWiring cameras(form);
     cameras.Reconnector().LocalNetworkSearch = &addressRefresh;
     TMonitoringWiring monitoring(form);
-    TPendingSubsystems pending;
     TSMSControl smsControl;
     TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
-    form.Plug({cameras, pending, monitoring, settings, smsControl, mail});
+    TCameraListCommands cameraList(form, cameras, settings);
+    form.Plug({cameras, cameraList, monitoring, settings, smsControl, mail});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

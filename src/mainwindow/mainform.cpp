@@ -27,11 +27,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int MessageAreaHeight = 117;
 constexpr int MessageHeaderHeight = 16;
 constexpr int MessageRowHeight = 24;
+constexpr int ToolButtonWidth = 92;
+constexpr int ToolButtonHeight = 60;
 
 // Thrown inside the shutdown sequence when termination was requested while a drain was still waiting:
 // what a busy handler may still use is then left alone.
@@ -134,7 +138,7 @@ QIcon TMainForm::LoadIcon(const QString &name) const
 QToolButton *TMainForm::AddToolButton(const QString &iconName)
 {
     auto *button = new QToolButton(ToolBar1);
-    button->setFixedSize(92, 60);
+    button->setFixedSize(ToolButtonWidth, ToolButtonHeight);
     button->setIconSize(QSize(32, 32));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIcon(LoadIcon(iconName));
@@ -273,6 +277,11 @@ void TMainForm::SetCaptions()
     Open1->setText(Translate(QStringLiteral("Open")));
     Exit2->setText(Translate(QStringLiteral("Exit")));
     MessagesHeader->setText(QStringLiteral("  ") + Translate(QStringLiteral("Messages")));
+
+    // No caption is cut: a button is widened to its caption, and its drop-down arrow, in the language in use.
+    for (QToolButton *button : {ToolButton10, ToolButton1, ToolButton2, ToolButton3, ToolButton4, ToolButton9,
+                                ToolButton5, ToolButtonHelp})
+        button->setFixedWidth(std::max(ToolButtonWidth, button->sizeHint().width()));
 }
 
 void TMainForm::SetCameraGrid(QWidget *grid)

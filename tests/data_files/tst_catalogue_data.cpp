@@ -1,9 +1,10 @@
-// The IP camera catalogue shipped beside the program (data/ipcamdata.xml), read line by line with the
-// catalogue rules, and checked for entries that the reader would silently drop or mangle.
+// The IP camera catalogue shipped beside the program (data/ipcamdata.xml), read by the program's own
+// catalogue reader, and checked for entries that the reader would silently drop or mangle.
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
+#include "cameradialog/catalogue.h"
 #include "datafiles.h"
 
 using namespace Qt::StringLiterals;
@@ -16,12 +17,6 @@ const QString kJpeg = QStringLiteral("Source=\"JPEG\"");
 const QString kMjpeg = QStringLiteral("Source=\"MJPEG\"");
 const QString kTemplate = QStringLiteral("url=\"");
 const QString kEnd = QStringLiteral("</Manufacturer>");
-
-struct TIPCam {
-    QString Brand;
-    QStringList Models;
-    QStringList URLs;
-};
 
 // The value after the first occurrence of marker, up to the next double quote; empty when the marker
 // is missing or the value is not closed.
@@ -41,30 +36,6 @@ QString ValueAfter(const QString &line, const QString &marker, bool *closed = nu
     return line.mid(from, quote - from);
 }
 
-QList<TIPCam> ReadCatalogue(const QStringList &lines)
-{
-    QList<TIPCam> list;
-    for (const QString &line : lines) {
-        if (line.contains(kManufacturer)) {
-            const QString brand = ValueAfter(line, kManufacturer);
-            if (!brand.isEmpty())
-                list.append({brand, {}, {}});
-        }
-        if (line.contains(kModel) && !list.isEmpty()) {
-            const QString model = ValueAfter(line, kModel);
-            TIPCam &current = list.last();
-            if (!model.isEmpty() && !current.Models.contains(model, Qt::CaseInsensitive)
-                && (line.contains(kJpeg) || line.contains(kMjpeg))) {
-                current.Models.append(model);
-                current.URLs.append(ValueAfter(line, kTemplate));
-            }
-        }
-        if (line.contains(kEnd) && !list.isEmpty() && list.last().Models.isEmpty())
-            list.removeLast();
-    }
-    return list;
-}
-
 QStringList CatalogueLines(const QByteArray &bytes)
 {
     // 8-bit text; the file is kept to ASCII so that every code page reads it the same.
@@ -77,14 +48,14 @@ class TstCatalogueData : public QObject {
     Q_OBJECT
 
     QByteArray bytes;
-    QList<TIPCam> catalogue;
+    TIPCamList catalogue;
 
 private slots:
     void initTestCase()
     {
         READ_DATA_FILE(content, QStringLiteral("ipcamdata.xml"));
         bytes = content;
-        catalogue = ReadCatalogue(CatalogueLines(bytes));
+        catalogue = ReadCatalogue(bytes);
     }
 
     void offersEnoughCameras()
