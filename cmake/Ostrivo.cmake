@@ -32,13 +32,18 @@ function(ostrivo_tests subsystem)
     target_link_libraries(${name} PRIVATE ostrivo_testsupport)
     add_test(NAME ${subsystem}/${name} COMMAND ${name})
     set_tests_properties(${subsystem}/${name} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTRIVO_UPNP_INTERFACE=lo"
       TIMEOUT 300 LABELS ${subsystem})
     # Tests that play sound share the media backend's fallback sink: run them one at a time.
     file(READ ${test_source} test_text)
     string(FIND "${test_text}" "OpenPlayer" plays_sound)
     if(NOT plays_sound EQUAL -1)
       set_tests_properties(${subsystem}/${name} PROPERTIES RESOURCE_LOCK audio)
+    endif()
+    # Tests with UPnP devices on loopback would see each other's devices: run them one at a time.
+    string(REGEX MATCH "--upnp|StartUPnPCamSim" uses_upnp "${test_text}")
+    if(uses_upnp)
+      set_tests_properties(${subsystem}/${name} PROPERTIES RESOURCE_LOCK upnp)
     endif()
   endforeach()
 endfunction()

@@ -1,5 +1,6 @@
 // Process entry: the application object, the main window (whose start-up sequence runs here), the
 // system's termination requests, and the event loop.
+#include "cameradialog/addressrefresh.h"
 #include "core/main.h"
 #include "core/startup.h"
 #include "mainwindow/camerawiring.h"
@@ -28,8 +29,11 @@ int main(int argc, char *argv[])
     TAlertSenders alertSenders;
 
     const bool hide = HasHideSwitch(QApplication::arguments());
+    // Refreshes the addresses of down cameras from the reconnection tick; outlives the form.
+    TCameraAddressRefresh addressRefresh;
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
     TCameraWiring cameras(form);
+    cameras.Reconnector().LocalNetworkSearch = &addressRefresh;
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
     TSMSControl smsControl;

@@ -10,6 +10,7 @@
 #include "platform/folders.h"
 #include "runtime/alarms.h"
 #include "runtime/cameraports.h"
+#include "runtime/localnetworksearch.h"
 #include "runtime/monitoring.h"
 #include "runtime/streamaddress.h"
 
@@ -423,8 +424,8 @@ void TCameraReconnector::ReconnectTimerTimer(TTimer &reconnectTimer)
         camera->Grabber->StopPreview();
         if (GrabberConnect(*camera))
             GrabberPlay(*camera);
-        if (!camera->ipcam_UniqueDeviceName.isEmpty() && SearchLocalNetwork)
-            SearchLocalNetwork(*camera);
+        if (!camera->ipcam_UniqueDeviceName.isEmpty() && LocalNetworkSearch)
+            LocalNetworkSearch->FindAndUPdateIPsOfCamerasInLAN();
     }
     const TGlobalSettings &settings = App().GlobalSettings;
     // An interval below one second (a damaged settings file) would spin the timer.

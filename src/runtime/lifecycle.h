@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class ILocalNetworkSearch;
 struct TCamera;
 struct TFrameBitmapInfo;
 class QWidget;
@@ -58,7 +59,7 @@ public:
     std::function<bool()> IsWindowShowing;
     std::function<bool()> IsCameraDialogShowing;
     std::function<void()> AddCamera;                       // the Add Camera command
-    std::function<void(TCamera &)> SearchLocalNetwork;     // looks for a down camera's device by its name
+    ILocalNetworkSearch *LocalNetworkSearch = nullptr;     // refreshes down cameras' addresses (not owned)
 
     // One tick: restarts every down camera, then sets the timer from the settings; the first tick with no
     // camera opens Add Camera once (after the tick has returned).

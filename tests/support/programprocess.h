@@ -14,6 +14,7 @@ inline QProcessEnvironment SandboxedProgramEnvironment(const QString &home)
     env.insert("XDG_RUNTIME_DIR", home);
     env.insert("LC_ALL", "C");
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("OSTRIVO_UPNP_INTERFACE", "lo"); // UPnP searches never leave the machine
     return env;
 }
 

@@ -1,11 +1,14 @@
 // ostrivo-camsim: a simulated network camera for tests, demonstrations and trying Ostrivo without one.
 #include "camserver.h"
 #include "democamdat.h"
+#include "platform/termination.h"
+#include "upnpdevice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -15,7 +18,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A simulated HTTP camera: /video.mjpg (MJPEG stream), /snapshot.jpg (JPEG picture),\n"
-        "/control?motion=on|off and /control?fault=none|hang|drop|corrupt."));
+        "/control?motion=on|off and /control?fault=none|hang|drop|corrupt.\n"
+        "With --upnp it is also a UPnP root device on the interface of its bind address."));
     parser.addHelpOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("TCP port (0: any free port)."),
                                   QStringLiteral("N"), QStringLiteral("8081"));
@@ -38,7 +42,20 @@ int main(int argc, char *argv[])
     const QCommandLineOption demoCount(QStringLiteral("demo-cameras"),
                                        QStringLiteral("How many cameras --write-demo-camdat writes (1 to 4)."),
                                        QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({port, bind, size, fps, user, password, auth, motion, demo, demoCount});
+    const QCommandLineOption upnp(QStringLiteral("upnp"),
+                                  QStringLiteral("Announce the camera as a UPnP root device on the interface of "
+                                                 "the bind address."));
+    const QCommandLineOption udn(QStringLiteral("udn"),
+                                 QStringLiteral("Unique device name announced with --upnp (default: a fresh one)."),
+                                 QStringLiteral("uuid:..."));
+    const QCommandLineOption modelUrl(QStringLiteral("model-url"),
+                                      QStringLiteral("Model URL announced with --upnp (default: http://<bind>/)."),
+                                      QStringLiteral("URL"));
+    const QCommandLineOption manufacturer(QStringLiteral("manufacturer"),
+                                          QStringLiteral("Manufacturer announced with --upnp."), QStringLiteral("TEXT"),
+                                          QStringLiteral("Ostrivo"));
+    parser.addOptions({port, bind, size, fps, user, password, auth, motion, demo, demoCount, upnp, udn, modelUrl,
+                       manufacturer});
     parser.process(app);
 
     const auto fail = [](const QString &text) {
@@ -81,6 +98,22 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(options.Bind.toString()).arg(options.Port).arg(error));
     if (parser.isSet(motion))
         server.SetMotion(true);
+    std::unique_ptr<TUPnPDevice> device;
+    if (parser.isSet(upnp)) {
+        TUPnPDeviceOptions upnpOptions;
+        upnpOptions.Bind = options.Bind;
+        upnpOptions.HttpPort = server.Port();
+        upnpOptions.UniqueDeviceName = parser.value(udn);
+        upnpOptions.ModelURL = parser.value(modelUrl);
+        upnpOptions.Manufacturer = parser.value(manufacturer);
+        device = std::make_unique<TUPnPDevice>(upnpOptions);
+        if (!device->Announce(&error))
+            return fail(QStringLiteral("cannot announce the UPnP device: ") + error);
+        // Ending on a termination request lets the device say goodbye.
+        platform::InstallTerminationHandler([] { QCoreApplication::quit(); });
+        std::printf("ostrivo-camsim announcing %s on %s\n", qPrintable(device->UniqueDeviceName()),
+                    qPrintable(device->InterfaceName()));
+    }
     std::printf("ostrivo-camsim listening on http://%s:%u/video.mjpg\n", qPrintable(options.Bind.toString()),
                 unsigned(server.Port()));
     std::fflush(stdout);
