@@ -11,6 +11,7 @@
 #include "runtime/streamaddress.h"
 
 #include "devformhelpers.h"
+#include "smsgatewayprocess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -428,21 +429,42 @@ private slots:
         QVERIFY(p.edtProxyHost->text().isEmpty());
     }
 
-    void testButtonsAndTheSettingsLink()
+    void testEmailButtonAndTheSettingsLink()
     {
         TDevForm &f = Form();
         f.ClearCameraControls();
         f.CheckBox15->click();
-        f.CheckBox1->click();
-        // The sending runs elsewhere; when it reports back the button and the cursor are restored.
+        // When the sending reports back, the button and the cursor are restored.
         f.btnTestEmail->click();
         QTRY_VERIFY(f.btnTestEmail->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
-        f.btnTestSMS->click();
-        QTRY_VERIFY(f.btnTestSMS->isEnabled());
-        QVERIFY(!QApplication::overrideCursor());
         f.lblOutputFolder->click();
         QCOMPARE(m_settings->Calls, 1);
+    }
+
+    // "Send Test SMS" sends the values as they stand in the dialog, through the SMS library of the program's
+    // folder, to a stand-in of the gateway.
+    void testSMSGoesOutWithTheDialogValues()
+    {
+        TSMSGateway gateway;
+        QVERIFY(gateway.Start({"--user", "dialog-user", "--key", "dialog-key"}));
+        platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR)); // where libsmsengine lies
+        TDevForm &f = Form();
+        f.ClearCameraControls();
+        f.CheckBox1->click();
+        f.Edit4->setText("dialog-user");
+        f.Edit6->setText("dialog-key");
+        f.Edit9->setText("+15550001");
+        f.btnTestSMS->click();
+        QVERIFY(!f.btnTestSMS->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(f.btnTestSMS->isEnabled(), 15000);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(Messages(), QStringList{"SMS has been sent successfully!"});
+        const QJsonArray sent = gateway.Sent();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent[0].toObject()["username"].toString(), QString("dialog-user"));
+        QVERIFY(sent[0].toObject()["phones"].toString().contains("15550001"));
+        QVERIFY(App().Cameras.empty());
     }
 
     // The dialog's natural size fits a 1280 x 800 screen with a task bar in every language, and the keyboard
