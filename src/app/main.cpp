@@ -6,10 +6,11 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
-#include "notify/smsalerts.h"
-#include "pendingsubsystems.h"
+#include "notify/alertsenders.h"
+#include "notify/mailservice.h"
 #include "platform/termination.h"
-#include "runtime/alarms.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -22,15 +23,18 @@ int main(int argc, char *argv[])
     // The window may hide in the notification area; the program ends only when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The notifications outlive the main window, whose shutdown releases the mail components.
+    TMailService mail;
+    TAlertSenders alertSenders;
+
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
-    TPendingSubsystems pending;
-    TCameraListCommands cameraList(form, cameras, pending);
-    form.Plug({cameras, cameraList, monitoring, pending, pending, pending});
-    // Alert SMS go out through the notifications (the alert email is not wired yet).
-    SetAlertSenders({}, SMSOnTimer);
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    TCameraListCommands cameraList(form, cameras, settings);
+    form.Plug({cameras, cameraList, monitoring, settings, smsControl, mail});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
