@@ -12,6 +12,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class ISettingsCommands;
 class QCheckBox;
@@ -27,6 +28,8 @@ class QStackedWidget;
 class QTabWidget;
 class QToolButton;
 class TCaptureComponent;
+class TCaptureDeviceLists;
+class TComponentDeviceLists;
 class TProxyForm;
 class TScheduleEditor;
 
@@ -73,6 +76,12 @@ public:
     QString PreviewAddress() const;
     void Label9Click(); // "Your camera is not listed here?"
     void ReleaseCatalogue();
+
+    // Where the webcam page reads the capture devices and their picture sizes; nullptr (the default): the
+    // IP camera preview component. Not owned.
+    void SetDeviceLists(TCaptureDeviceLists *lists);
+    // The user guide page of the "Help" button: by the active page, and on the camera page by device type.
+    QString HelpTopicOfPage() const;
 
     // Device type 0 IP camera, 1 webcam; selecting one shows its page.
     int DevType() const;
@@ -196,8 +205,11 @@ private:
     void SMSHelpClick();
     void ScanLocalNetworkClick(); // "Scan Local Network..."
     void StopPreviews();          // whenever the dialog closes
+    TCaptureDeviceLists &DeviceLists();
 
     ISettingsCommands *m_settings;
     TIPCamList m_catalogue;
     bool m_preparing = false;
+    TCaptureDeviceLists *m_deviceLists = nullptr;
+    std::unique_ptr<TComponentDeviceLists> m_componentDeviceLists;
 };

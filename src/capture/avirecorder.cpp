@@ -18,7 +18,6 @@ extern "C" {
 
 namespace {
 
-const QString xvidName = QStringLiteral("Xvid MPEG-4 Codec");
 constexpr qint64 TicksPerSecond = 10000000; // TVideoFrame::Time units
 constexpr double MaxFreezeSeconds = 60;
 constexpr int MaxMeasuredFrames = 10;       // frames kept while the rate is measured here
@@ -42,7 +41,7 @@ QStringList AviCompressorNames()
 {
     QStringList names;
     if (avcodec_find_encoder(AV_CODEC_ID_MPEG4))
-        names << xvidName;
+        names << XvidCompressorName;
     return names;
 }
 

@@ -24,6 +24,9 @@
 
 #include <memory>
 
+// The MPEG-4 compressor's name, by which recorders and the codec settings look it up.
+inline const QString XvidCompressorName = QStringLiteral("Xvid MPEG-4 Codec");
+
 // The compressors that can really be used, in index order: ["Xvid MPEG-4 Codec"] when the MPEG-4 encoder
 // is present. Uncompressed recording is a mode of its own (TAviRecorderOptions::Compress), not a
 // compressor.

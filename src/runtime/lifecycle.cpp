@@ -1,5 +1,6 @@
 #include "runtime/lifecycle.h"
 
+#include "capture/avirecorder.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
 #include "core/clock.h"
@@ -141,7 +142,7 @@ void GrabberUpdateSettings(TCamera &camera)
         camera.Email_NextMinTimeToSend = Now();
         camera.SMS_NextMinTimeToSend = Now();
 
-        const int compressor = grabber->VideoCompressorIndex(QStringLiteral("Xvid MPEG-4 Codec"));
+        const int compressor = grabber->VideoCompressorIndex(XvidCompressorName);
         grabber->SetRecordingMethod(rm_AVI);
         if (compressor < 0) {
             grabber->SetCompressionMode(cm_NoCompression);

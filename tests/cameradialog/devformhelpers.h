@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the camera dialog tests: a catalogue file in a program folder of its own, and every stored
 // field of a camera record for whole-record comparisons.
+#include "cameradialog/devformtools.h"
 #include "core/camera.h"
 #include "core/subsystems.h"
 #include "platform/folders.h"
@@ -42,6 +43,22 @@ inline const QByteArray SmallCatalogue = "<IPCameras>\n"
     "  </Manufacturer>\n"
     "</IPCameras>\n"
     "";
+
+// Fixed capture devices and picture sizes in place of the machine's (which usually has none).
+class TFixedDeviceLists : public TCaptureDeviceLists
+{
+public:
+    QStringList Devices() override
+    {
+        ++DeviceReads;
+        return Names;
+    }
+    QStringList Sizes(int device) override { return SizesOf.value(device); }
+
+    QStringList Names{"Front Webcam", "USB Camera"};
+    QList<QStringList> SizesOf{{"640x480", "1280x720"}, {"640x480", "1280x720"}};
+    int DeviceReads = 0;
+};
 
 class TSettingsCounter : public ISettingsCommands
 {

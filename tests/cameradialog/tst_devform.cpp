@@ -54,8 +54,10 @@ class TestDevForm : public QObject
         return camera;
     }
     // Both device lists are filled by the capture devices; the tests give them fixed items.
+    TFixedDeviceLists m_webcams;
     void GiveWebcams()
     {
+        Form().SetDeviceLists(&m_webcams);
         Form().cmbWebcamDevice->clear();
         Form().cmbWebcamDevice->addItems({"Front Webcam", "USB Camera"});
         Form().cmbWebcamDevice->setCurrentIndex(0);
