@@ -46,6 +46,18 @@ bool TRecordingFrameSink::IsRecording() const
     return m_recorder != nullptr;
 }
 
+bool TRecordingFrameSink::WriteFailed() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recorder && m_writeFailed;
+}
+
+qint64 TRecordingFrameSink::FramesWritten() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recorder ? m_recorder->FramesWritten() : 0;
+}
+
 void TRecordingFrameSink::ResetRate()
 {
     QMutexLocker lock(&m_mutex);

@@ -97,6 +97,7 @@ private slots:
         auto server = std::make_unique<TFfmpegServer>(port);
         QVERIFY(server->WaitListening());
         auto c = NetworkCamera(server->Url());
+        c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 2000);
@@ -196,6 +197,7 @@ private slots:
         TCamSimProcess camera;
         QVERIFY(camera.Started());
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")));
+        c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 2000);
@@ -217,6 +219,7 @@ private slots:
         QVERIFY(camera.Started());
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")), 1000);
         c->SetIPCameraSetting(ips_ReceiveTimeout, 1000);
+        c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 2000);
