@@ -9,6 +9,9 @@
 #include "capture/soundplayer.h"
 #include "capture/webcamsource.h"
 
+#include "core/safefile.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -112,8 +115,12 @@ bool TCaptureComponent::WriteStill(TFrameCaptureDest dest, const QString &fileNa
         target = NextSequentialFileName(m_storagePath, m_autoFilePrefix,
                                         dest == fc_JpegFile ? QStringLiteral("jpg") : QStringLiteral("bmp"));
     }
-    if (dest == fc_BmpFile)
-        return frame.Image.save(target, "BMP");
+    if (dest == fc_BmpFile) {
+        QByteArray bitmap;
+        QBuffer buffer(&bitmap);
+        return buffer.open(QIODevice::WriteOnly) && frame.Image.save(&buffer, "BMP")
+               && ReplaceFileContent(target, bitmap);
+    }
     if (!m_stillEncoder)
         m_stillEncoder = std::make_unique<TJpegEncoder>();
     if (m_stillEncoder->EncodeToFile(frame.Image, m_jpegQuality, target)) {

@@ -37,6 +37,8 @@ public:
     std::function<void(const QString &error)> OnWriteError;
 
 private:
+    static void RemoveIfEmpty(const QString &fileName);
+
     mutable QMutex m_mutex;
     TFrameRateMeter m_meter;
     std::unique_ptr<TAviRecorder> m_recorder;
