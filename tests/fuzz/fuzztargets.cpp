@@ -7,6 +7,7 @@
 #include "core/main.h"
 #include "core/settingsfile.h"
 #include "core/translation.h"
+#include "gatewayanswers.h"
 
 #include <QFile>
 #include <QImage>
@@ -173,6 +174,21 @@ void JpegPicture(QByteArrayView data)
 
 QList<QByteArray> JpegSeeds() { return {SmallJpeg(16, 16, 90), SmallJpeg(40, 8, 20)}; }
 
+void SmsAnswers(QByteArrayView data)
+{
+    const QByteArray body = data.toByteArray();
+    for (const smsengine::TInboundMessage &message : smsengine::ParseRepliesPage(body).Messages)
+        Require(message.Id > 0);
+    smsengine::ErrorMessage(body);
+}
+
+QList<QByteArray> SmsAnswerSeeds()
+{
+    return {QByteArray(R"({"page":1,"pageCount":2,"resources":[{"id":17,"sender":"+4915100000","messageTime":)"
+                       R"("2026-12-09T10:00:00+0000","text":"ON Door"},{"id":"x","text":"bad"}]})"),
+            QByteArray(R"({"code":401,"message":"Invalid credentials"})")};
+}
+
 } // namespace
 
 const QList<TTarget> &Targets()
@@ -180,7 +196,7 @@ const QList<TTarget> &Targets()
     static const QList<TTarget> targets = {
         {"camera_list", CameraList, CameraListSeeds},     {"settings", Settings, SettingsSeeds},
         {"translation_table", Translation, TranslationSeeds}, {"mjpeg_stream", MjpegStream, MjpegSeeds},
-        {"jpeg_picture", JpegPicture, JpegSeeds},
+        {"jpeg_picture", JpegPicture, JpegSeeds},         {"sms_answers", SmsAnswers, SmsAnswerSeeds},
     };
     return targets;
 }

@@ -15,7 +15,7 @@ struct TTarget
     QList<QByteArray> (*Seeds)();  // well-formed inputs to start mutating from
 };
 
-// cam.dat, set.dat, transl.dt, the multipart body of an MJPEG stream, a JPEG picture.
+// cam.dat, set.dat, transl.dt, the multipart body of an MJPEG stream, a JPEG picture, the SMS gateway's answers.
 const QList<TTarget> &Targets();
 const TTarget *FindTarget(const char *name);
 
