@@ -40,8 +40,9 @@ TCaptureComponent::TCaptureComponent(QWidget *parent)
     };
     m_detector->OnLog = m_shared->NotifyLog;
     m_recording = std::make_shared<TRecordingFrameSink>();
-    m_recording->OnWriteError = [log = m_shared->NotifyLog](const QString &error) {
-        log(QStringLiteral("Recording stopped writing: ") + error);
+    m_recording->OnWriteError = [log = m_shared->NotifyLog, logged = m_recordingFailureLogged](const QString &error) {
+        if (!logged->exchange(true))
+            log(QStringLiteral("Recording stopped writing: ") + error);
     };
     AddFrameSink(m_recording);
     // Device changes are watched only for an owner that asked for them (handlers are set after creation).
@@ -99,9 +100,19 @@ void TCaptureComponent::SetIPCameraURL(const QString &value)
     SourceSettingsChanged();
 }
 
+int &TCaptureComponent::IPCameraSettingField(TIPCameraSetting setting)
+{
+    switch (setting) {
+    case ips_ConnectionTimeout: return m_settings.ConnectionTimeoutMs;
+    case ips_ReceiveTimeout: return m_settings.ReceiveTimeoutMs;
+    case ips_LossGracePeriod: break;
+    }
+    return m_settings.LossGraceMs;
+}
+
 void TCaptureComponent::SetIPCameraSetting(TIPCameraSetting setting, int value)
 {
-    int &target = setting == ips_ConnectionTimeout ? m_settings.ConnectionTimeoutMs : m_settings.ReceiveTimeoutMs;
+    int &target = IPCameraSettingField(setting);
     if (target == value)
         return;
     target = value;
@@ -110,7 +121,7 @@ void TCaptureComponent::SetIPCameraSetting(TIPCameraSetting setting, int value)
 
 int TCaptureComponent::IPCameraSetting(TIPCameraSetting setting) const
 {
-    return setting == ips_ConnectionTimeout ? m_settings.ConnectionTimeoutMs : m_settings.ReceiveTimeoutMs;
+    return const_cast<TCaptureComponent *>(this)->IPCameraSettingField(setting);
 }
 
 void TCaptureComponent::SetAuthentication(TAuthenticationType type, const QString &userName, const QString &password)

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <atomic>
 #include <memory>
 
 class QThread;
@@ -154,6 +155,10 @@ public:
     bool StartRecording();
     // Closes the recording file (playable, with its index) before it returns; back to cs_Preview.
     void StopRecording();
+    // The last StartRecording failed, or the running recording stopped writing (a full disk). A recording
+    // that has written frames without failing ends a failure: its next failure is logged again (OnLog
+    // gets one line per failure, however often the recording is tried again meanwhile).
+    bool RecordingFailed();
     // Writes the newest frame (without the -2 overlays) as a JPEG (fc_JpegFile) or a bitmap (fc_BmpFile)
     // to an automatically named file (empty name) or to the given file. False when there is no frame yet
     // or the file cannot be written. Both forms encode and write on the calling thread (a 720p frame takes
@@ -330,6 +335,7 @@ private:
     void RaiseMotionEvent(const TMotionEvent &event);
     bool Push(QByteArray jpeg, QImage picture, qint64 frameTime);
     void CloseRecording();
+    int &IPCameraSettingField(TIPCameraSetting setting);
     bool WriteStill(TFrameCaptureDest dest, const QString &fileName);
     TSoundPlayer &Player();
     TWebcamSource &DeviceList();
@@ -376,6 +382,9 @@ private:
     TCaptureEngine *m_engine = nullptr;  // lives on m_thread
     std::unique_ptr<TFullScreenWindow> m_fullScreen;
     std::shared_ptr<TRecordingFrameSink> m_recording;   // in the sink list for the component's whole life
+    bool m_recordingStartFailed = false;
+    bool m_stillFailureLogged = false;
+    std::shared_ptr<std::atomic<bool>> m_recordingFailureLogged = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<TJpegEncoder> m_stillEncoder;  // created at the first still
     TSoundPlayer *m_player = nullptr;              // created at the first player call
     TWebcamSource *m_deviceList = nullptr;         // device lists, created at the first device call

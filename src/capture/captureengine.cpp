@@ -4,8 +4,6 @@
 #include "capture/webcamcapturesource.h"
 
 #include <QMutexLocker>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QPainter>
 
 TCaptureEngine::TCaptureEngine(std::shared_ptr<TCaptureShared> shared) : m_shared(std::move(shared))
@@ -19,16 +17,6 @@ TCaptureEngine::~TCaptureEngine()
         m_source->Halt();
         delete m_source;
     }
-}
-
-QNetworkAccessManager &TCaptureEngine::Network()
-{
-    if (!m_network) {
-        m_network = new QNetworkAccessManager(this);
-        // Cameras are reached directly, whatever proxy the environment names.
-        m_network->setProxy(QNetworkProxy::NoProxy);
-    }
-    return *m_network;
 }
 
 void TCaptureEngine::Start(quint64 session, const TSourceSettings &settings)

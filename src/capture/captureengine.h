@@ -24,8 +24,6 @@
 #include <memory>
 #include <vector>
 
-class QNetworkAccessManager;
-
 // Takes every frame of a running component on the capture thread (a recorder, a still writer). The frame
 // carries the -1 overlays and none of the -2 ones. It must not block for long: the capture thread waits.
 class TFrameSink
@@ -44,6 +42,7 @@ struct TSourceSettings
     QString Password;
     int ConnectionTimeoutMs = 15000;  // <= 0: no limit
     int ReceiveTimeoutMs = 10000;     // no frame for this long after having run: lost
+    int LossGraceMs = 5000;           // after a drop, tries again for this long before reporting a loss
     // vs_VideoCaptureDevice: the device (by name when given, else by index) and its picture-size index.
     QString VideoDeviceName;
     int VideoDeviceIndex = -1;
@@ -140,8 +139,6 @@ public:
     void SourceEnded(TSourceEnd end, const QString &realm = {}, const QString &server = {});
     // 100-ns units since the source was started.
     qint64 SourceTime() const { return m_sinceStart.nsecsElapsed() / 100; }
-    // The network manager of this component (created on first use, lives on the capture thread).
-    QNetworkAccessManager &Network();
     bool IsStopping() const { return m_shared->Stopping.load(); }
 
 private:
@@ -150,7 +147,6 @@ private:
 
     std::shared_ptr<TCaptureShared> m_shared;
     TCaptureSource *m_source = nullptr;
-    QNetworkAccessManager *m_network = nullptr;
     TJpegDecoder m_decoder;
     TFramePool m_pool;
     quint64 m_session = 0;

@@ -81,7 +81,8 @@ enum TAuthenticationType
 enum TIPCameraSetting
 {
     ips_ConnectionTimeout,  // ms until a connection attempt without a picture gives up
-    ips_ReceiveTimeout      // ms without a frame after which a running camera counts as lost
+    ips_ReceiveTimeout,     // ms without a frame after which a running camera counts as lost
+    ips_LossGracePeriod     // ms in which a running camera that dropped out is tried again before it is lost
 };
 
 enum TTextOverlayAlign

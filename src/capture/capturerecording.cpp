@@ -9,9 +9,14 @@
 #include "capture/soundplayer.h"
 #include "capture/webcamsource.h"
 
+#include "core/safefile.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 // ------------------------------------------------------------------------------------------ recording
 
@@ -35,12 +40,14 @@ bool TCaptureComponent::StartRecording()
     const QString fileName = NextSequentialFileName(m_storagePath, m_autoFilePrefix, QStringLiteral("avi"));
     QString error;
     if (!m_recording->Start(fileName, options, error)) {
-        if (OnLog)
+        m_recordingStartFailed = true;
+        if (OnLog && !m_recordingFailureLogged->exchange(true))
             OnLog(this, QStringLiteral("Cannot start recording to ") + fileName + QStringLiteral(": ") + error);
         if (m_state == cs_Recording) // the recording it replaced is closed already
             m_state = cs_Preview;
         return false;
     }
+    m_recordingStartFailed = false;
     m_state = cs_Recording;
     QMetaObject::invokeMethod(
         this,
@@ -59,11 +66,26 @@ void TCaptureComponent::StopRecording()
         m_state = cs_Preview;
 }
 
+bool TCaptureComponent::RecordingFailed()
+{
+    if (m_recordingStartFailed)
+        return true;
+    if (m_state != cs_Recording)
+        return false;
+    if (m_recording->WriteFailed())
+        return true;
+    if (m_recording->FramesWritten() > 0)
+        *m_recordingFailureLogged = false;
+    return false;
+}
+
 void TCaptureComponent::CloseRecording()
 {
     if (!m_recording->IsRecording())
         return;
-    if (!m_recording->Stop() && OnLog)
+    // A recording that already reported its failure is not reported again for its unfinished file.
+    const bool failed = m_recording->WriteFailed();
+    if (!m_recording->Stop() && !failed && OnLog)
         OnLog(this, QStringLiteral("The recording file could not be finished properly"));
 }
 
@@ -93,13 +115,20 @@ bool TCaptureComponent::WriteStill(TFrameCaptureDest dest, const QString &fileNa
         target = NextSequentialFileName(m_storagePath, m_autoFilePrefix,
                                         dest == fc_JpegFile ? QStringLiteral("jpg") : QStringLiteral("bmp"));
     }
-    if (dest == fc_BmpFile)
-        return frame.Image.save(target, "BMP");
+    if (dest == fc_BmpFile) {
+        QByteArray bitmap;
+        QBuffer buffer(&bitmap);
+        return buffer.open(QIODevice::WriteOnly) && frame.Image.save(&buffer, "BMP")
+               && ReplaceFileContent(target, bitmap);
+    }
     if (!m_stillEncoder)
         m_stillEncoder = std::make_unique<TJpegEncoder>();
-    if (m_stillEncoder->EncodeToFile(frame.Image, m_jpegQuality, target))
+    if (m_stillEncoder->EncodeToFile(frame.Image, m_jpegQuality, target)) {
+        m_stillFailureLogged = false;
         return true;
-    if (OnLog)
+    }
+    // A full disk fails every still: the reason is logged once, until a still is written again.
+    if (OnLog && !std::exchange(m_stillFailureLogged, true))
         OnLog(this, QStringLiteral("Cannot write ") + target + QStringLiteral(": ") + m_stillEncoder->LastError());
     return false;
 }

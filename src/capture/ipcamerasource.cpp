@@ -1,10 +1,5 @@
 #include "capture/ipcamerasource.h"
 
-#include <QAuthenticator>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-
 #include <algorithm>
 
 TIPCameraSource::TIPCameraSource(TCaptureEngine &engine, const TSourceSettings &settings)
@@ -12,14 +7,17 @@ TIPCameraSource::TIPCameraSource(TCaptureEngine &engine, const TSourceSettings &
 {
     m_connectTimer.setSingleShot(true);
     m_fetchTimer.setSingleShot(true);
+    m_graceTimer.setSingleShot(true);
+    connect(&m_graceTimer, &QTimer::timeout, this, [this] { End(TSourceEnd::Lost); });
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
         if (!m_running)
             End(TSourceEnd::Failed);
     });
     connect(&m_fetchTimer, &QTimer::timeout, this, &TIPCameraSource::Fetch);
     connect(&m_receiveTimer, &QTimer::timeout, this, &TIPCameraSource::CheckReceiveTimeout);
-    connect(&m_engine.Network(), &QNetworkAccessManager::authenticationRequired, this,
-            &TIPCameraSource::AuthenticationRequired);
+    m_http.OnHead = [this] { HeadReceived(); };
+    m_http.OnBody = [this](QByteArrayView bytes) { BodyReceived(bytes); };
+    m_http.OnEnd = [this](THttpGet::TEnd end) { Finished(end); };
 }
 
 TIPCameraSource::~TIPCameraSource()
@@ -29,8 +27,6 @@ TIPCameraSource::~TIPCameraSource()
 
 void TIPCameraSource::Start()
 {
-    // Credentials and connections of an earlier attempt must not decide this one.
-    m_engine.Network().clearAccessCache();
     if (m_settings.ConnectionTimeoutMs > 0)
         m_connectTimer.start(m_settings.ConnectionTimeoutMs);
     Fetch();
@@ -42,12 +38,8 @@ void TIPCameraSource::Halt()
     m_connectTimer.stop();
     m_receiveTimer.stop();
     m_fetchTimer.stop();
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        m_reply->deleteLater();
-        m_reply = nullptr;
-    }
+    m_graceTimer.stop();
+    m_http.Abort();
 }
 
 void TIPCameraSource::End(TSourceEnd end)
@@ -59,72 +51,107 @@ void TIPCameraSource::End(TSourceEnd end)
     m_engine.SourceEnded(end, realm, m_url.host());
 }
 
+void TIPCameraSource::Fail()
+{
+    if (m_halted)
+        return;
+    if (!m_running) {
+        End(TSourceEnd::Failed);
+        return;
+    }
+    m_http.Abort();
+    m_receiveTimer.stop();
+    if (!m_retrying) {
+        // A dropped connection or a failed fetch is usually a blip: try again at once, then every second.
+        if (m_settings.LossGraceMs <= 0) {
+            End(TSourceEnd::Lost);
+            return;
+        }
+        m_retrying = true;
+        m_graceTimer.start(m_settings.LossGraceMs);
+        m_fetchTimer.start(0);
+    } else {
+        m_fetchTimer.start(RetryIntervalMs);
+    }
+}
+
 void TIPCameraSource::Fetch()
 {
     if (m_halted)
         return;
-    QNetworkRequest request(m_url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setRawHeader("Cache-Control", "no-cache");
     m_mode = TMode::Unknown;
     m_picture.clear();
-    m_credentialsOffered = false;
-    m_refused = false;
+    m_answeredChallenge = false;
     m_sinceFetch.start();
-    m_reply = m_engine.Network().get(request);
-    // Unread data is left in the socket, so a stalled reader never makes the reply grow.
-    m_reply->setReadBufferSize(1024 * 1024);
-    connect(m_reply, &QNetworkReply::readyRead, this, &TIPCameraSource::ReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &TIPCameraSource::Finished);
+    m_http.Start(m_url, m_authorization);
 }
 
-bool TIPCameraSource::DetermineMode()
+void TIPCameraSource::HeadReceived()
 {
-    if (m_mode != TMode::Unknown)
-        return true;
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299)
-        return false;  // an error page: the reply finishes with an error
-    const QByteArray contentType = m_reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+    const THttpGet::THead &head = m_http.Head();
+    if (head.Status == 401) {
+        // Answered once per fetch; a second refusal, or nothing to answer with, ends the source.
+        const QByteArray answer = AuthorizationFor(head.AllFields("WWW-Authenticate"), m_settings.UserName,
+                                                   m_settings.Password, THttpGet::Target(m_http.Url()), m_realm);
+        if (m_settings.UserName.isEmpty() || m_answeredChallenge || answer.isEmpty()) {
+            End(TSourceEnd::AuthenticationNeeded);
+            return;
+        }
+        m_answeredChallenge = true;
+        m_authorization = answer;
+        m_http.Start(m_http.Url(), m_authorization);
+        return;
+    }
+    if (head.Status < 200 || head.Status > 299) {
+        Fail();  // an error page
+        return;
+    }
+    const QByteArray contentType = head.Field("Content-Type");
     if (contentType.trimmed().toLower().startsWith("multipart/")) {
         m_mode = TMode::Stream;
         m_parser = TMjpegParser(TMjpegParser::BoundaryFromContentType(contentType));
     } else {
         m_mode = TMode::Picture;
     }
-    return true;
 }
 
-void TIPCameraSource::ReadyRead()
+void TIPCameraSource::BodyReceived(QByteArrayView bytes)
 {
-    if (!DetermineMode()) {
-        m_reply->skip(m_reply->bytesAvailable());
+    if (m_halted || m_engine.IsStopping())
+        return;
+    if (m_mode == TMode::Picture) {
+        if (m_picture.size() + bytes.size() > MaxPictureSize) {
+            Fail();
+            return;
+        }
+        m_picture.append(bytes);
         return;
     }
-    while (!m_halted && !m_engine.IsStopping()) {
-        const qint64 n = m_reply->read(m_readBuffer.data(), qint64(m_readBuffer.size()));
-        if (n <= 0)
+    m_parser.Feed(bytes, [this](QByteArrayView jpeg) {
+        // A camera that floods pictures costs no more than one at 30 a second: the rest are skipped before
+        // they are decoded. The schedule keeps its pace (a 50 fps camera gives 30, not every other picture)
+        // but saves up no more than one picture's time.
+        const qint64 now = m_engine.SourceTime();
+        if (m_running && now < m_nextFrameDue)
             return;
-        if (m_mode == TMode::Picture) {
-            if (m_picture.size() + n > MaxPictureSize) {
-                End(m_running ? TSourceEnd::Lost : TSourceEnd::Failed);
-                return;
-            }
-            m_picture.append(m_readBuffer.data(), n);
-            continue;
-        }
-        m_parser.Feed(QByteArrayView(m_readBuffer.data(), n), [this](QByteArrayView jpeg) {
-            if (!m_halted && m_engine.DeliverJpeg(jpeg, m_engine.SourceTime()))
-                PictureDecoded();
-        });
-    }
+        m_nextFrameDue = std::max(m_nextFrameDue + FrameSpacing, now - FrameSpacing);
+        if (!m_halted && m_engine.DeliverJpeg(jpeg, now))
+            PictureDecoded();
+    });
 }
 
 void TIPCameraSource::PictureDecoded()
 {
     m_sinceFrame.start();
-    if (m_running)
+    if (m_retrying) {
+        m_retrying = false;
+        m_graceTimer.stop();
+    }
+    if (m_running) {
+        if (!m_receiveTimer.isActive() && m_settings.ReceiveTimeoutMs > 0)
+            m_receiveTimer.start(std::clamp(m_settings.ReceiveTimeoutMs / 4, 50, 1000));
         return;
+    }
     m_running = true;
     m_connectTimer.stop();
     if (m_settings.ReceiveTimeoutMs > 0)
@@ -134,44 +161,18 @@ void TIPCameraSource::PictureDecoded()
 void TIPCameraSource::CheckReceiveTimeout()
 {
     if (m_sinceFrame.elapsed() > m_settings.ReceiveTimeoutMs)
-        End(TSourceEnd::Lost);
+        Fail();
 }
 
-void TIPCameraSource::AuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator)
+void TIPCameraSource::Finished(THttpGet::TEnd end)
 {
-    if (reply != m_reply || m_halted)
+    if (m_halted)
         return;
-    m_realm = authenticator->realm();
-    if (!m_credentialsOffered && !m_settings.UserName.isEmpty()) {
-        m_credentialsOffered = true;
-        authenticator->setUser(m_settings.UserName);
-        authenticator->setPassword(m_settings.Password);
+    if (end != THttpGet::TEnd::Complete || m_mode != TMode::Picture) {
+        // A stream that ends, in whatever way, ends the picture (after the grace period).
+        Fail();
         return;
     }
-    // Asked again for the same request (refused), or nothing to offer: leaving the authenticator empty
-    // makes the reply finish with an authentication error.
-    m_refused = true;
-}
-
-void TIPCameraSource::Finished()
-{
-    QNetworkReply *reply = m_reply;
-    if (!reply || m_halted)
-        return;
-    reply->deleteLater();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (m_refused || reply->error() == QNetworkReply::AuthenticationRequiredError || status == 401) {
-        End(TSourceEnd::AuthenticationNeeded);
-        return;
-    }
-    if (reply->error() == QNetworkReply::NoError)
-        DetermineMode();  // an empty answer never went through ReadyRead
-    if (reply->error() != QNetworkReply::NoError || m_mode != TMode::Picture) {
-        // A stream that ends, in whatever way, ends the picture.
-        End(m_running ? TSourceEnd::Lost : TSourceEnd::Failed);
-        return;
-    }
-    m_reply = nullptr;
     if (m_engine.DeliverJpeg(m_picture, m_engine.SourceTime()))
         PictureDecoded();
     // The next picture as soon as this one is decoded (a corrupt one is simply fetched again).

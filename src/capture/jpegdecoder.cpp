@@ -22,12 +22,20 @@ void TFramePool::Give(const QImage &image)
     if (image.isNull())
         return;
     m_images.push_back(image);
-    if (int(m_images.size()) <= m_capacity)
-        return;
-    // Too many: forget a buffer of another size first, else the oldest.
-    auto victim = std::find_if(m_images.begin(), m_images.end(),
-                               [&](const QImage &i) { return i.size() != image.size(); });
-    m_images.erase(victim != m_images.end() ? victim : m_images.begin());
+    while (int(m_images.size()) > m_capacity || (m_images.size() > 2 && KeptBytes() > MaxKeptBytes)) {
+        // Too many: forget a buffer of another size first, else the oldest.
+        auto victim = std::find_if(m_images.begin(), m_images.end(),
+                                   [&](const QImage &i) { return i.size() != image.size(); });
+        m_images.erase(victim != m_images.end() ? victim : m_images.begin());
+    }
+}
+
+qint64 TFramePool::KeptBytes() const
+{
+    qint64 bytes = 0;
+    for (const QImage &image : m_images)
+        bytes += image.sizeInBytes();
+    return bytes;
 }
 
 namespace {
@@ -90,18 +98,26 @@ bool TJpegDecoder::Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out)
         m_error = QStringLiteral("unsupported picture size %1 x %2").arg(width).arg(height);
         return false;
     }
+    if (qint64(width) * height > qint64(size) * MaxPixelsPerByte) {
+        m_error = QStringLiteral("%1 bytes cannot hold a picture of %2 x %3").arg(size).arg(width).arg(height);
+        return false;
+    }
     QImage image = pool.Take(QSize(width, height));
     if (image.isNull()) {
         m_error = QStringLiteral("out of memory");
         return false;
     }
+    // Warnings about stray bytes are common in camera pictures and harmless; data that ends before the
+    // picture does leaves part of it undecoded and is refused like a fatal error.
     if (tjDecompress2(m_handle, data, size, image.bits(), width, int(image.bytesPerLine()), height, TJPF_BGRX,
-                      TJFLAG_LIMITSCANS) != 0
-        && tjGetErrorCode(m_handle) == TJERR_FATAL) {
-        m_error = QString::fromUtf8(tjGetErrorStr2(m_handle));
-        Renew();
-        pool.Give(image);
-        return false;
+                      TJFLAG_LIMITSCANS) != 0) {
+        const QString message = QString::fromUtf8(tjGetErrorStr2(m_handle));
+        if (tjGetErrorCode(m_handle) == TJERR_FATAL || message.contains(QLatin1String("premature end"), Qt::CaseInsensitive)) {
+            m_error = message;
+            Renew();
+            pool.Give(image);
+            return false;
+        }
     }
     pool.Give(image);
     out = std::move(image);

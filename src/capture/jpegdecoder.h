@@ -8,16 +8,20 @@
 
 // A few frame buffers that are used again once nobody holds them any more. A buffer handed out is shared
 // with whoever keeps the frame (display slot, detector, recorder); it is taken again only when those have
-// let go, so a frame that someone still holds is never overwritten.
+// let go, so a frame that someone still holds is never overwritten. It keeps at most `capacity` buffers,
+// and of large pictures only as many as fit in MaxKeptBytes (at least two).
 class TFramePool
 {
 public:
+    static constexpr qint64 MaxKeptBytes = 64 * 1024 * 1024;
+
     explicit TFramePool(int capacity = 6) : m_capacity(capacity) {}
     // A Format_RGB32 picture of that size that nobody else holds (a pooled one or a new one).
     QImage Take(QSize size);
     // Keeps the buffer for later use (it is reused once every other holder has released it).
     void Give(const QImage &image);
     int Size() const { return int(m_images.size()); }
+    qint64 KeptBytes() const;
 
 private:
     int m_capacity;
@@ -27,18 +31,24 @@ private:
 class TJpegDecoder
 {
 public:
-    // Pictures larger than this (per side, and in pixels) are refused rather than allocated.
-    static constexpr int MaxSide = 8192;
-    static constexpr qint64 MaxPixels = qint64(7680) * 4320;
+    // Pictures larger than this per side are refused rather than allocated: 4096 x 4096 holds every
+    // network camera picture up to 4K UHD and 12-megapixel 4:3 (4000 x 3000).
+    static constexpr int MaxSide = 4096;
+    static constexpr qint64 MaxPixels = qint64(MaxSide) * MaxSide;
+    // A JPEG needs at least about one byte per 256 pixels (two bits per 8 x 8 block, grey, baseline); one
+    // byte per 1024 pixels leaves a wide margin. A picture that claims more pixels is refused before any
+    // buffer is allocated for it.
+    static constexpr qint64 MaxPixelsPerByte = 1024;
 
     TJpegDecoder();
     ~TJpegDecoder();
     TJpegDecoder(const TJpegDecoder &) = delete;
     TJpegDecoder &operator=(const TJpegDecoder &) = delete;
 
-    // Decodes into a picture from the pool (Format_RGB32, BGRX bytes). A truncated picture (no end marker),
-    // data that is not JPEG, an absurd size or a fatal decoder error gives false and leaves `out` alone;
-    // recoverable oddities that still give a whole picture are accepted.
+    // Decodes into a picture from the pool (Format_RGB32, BGRX bytes). A truncated picture (no end marker,
+    // or data that ends before the picture does), data that is not JPEG, a size beyond MaxSide, a size the
+    // data is far too small for, or a fatal decoder error gives false and leaves `out` alone; recoverable
+    // oddities that still give a whole picture are accepted.
     bool Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out);
     // Why the last Decode failed.
     QString LastError() const { return m_error; }

@@ -1,6 +1,7 @@
 #include "capture/jpegencoder.h"
 
-#include <QSaveFile>
+#include "core/safefile.h"
+
 #include <QSysInfo>
 
 #include <turbojpeg.h>
@@ -94,11 +95,6 @@ bool TJpegEncoder::EncodeToFile(const QImage &image, int quality, const QString 
 {
     if (!Encode(image, quality))
         return false;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Data().data(), Data().size()) != Data().size()
-        || !file.commit()) {
-        m_lastError = file.errorString();
-        return false;
-    }
-    return true;
+    // Nothing is left behind when the picture cannot be written completely (a full disk).
+    return ReplaceFileContent(fileName, Data(), &m_lastError);
 }

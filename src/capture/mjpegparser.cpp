@@ -133,9 +133,13 @@ bool TMjpegParser::SeekBoundary()
     if (m_boundary.isEmpty())
         return LearnBoundary();
     const qsizetype hit = FindDelimiter(m_pos, m_pos);
+    if (hit < 0 && !m_boundarySeen && AdoptUsedBoundary())
+        return true;
     if (hit < 0) {
-        // Keep only what could be the start of a boundary line split across two reads.
-        m_pos = std::max(m_pos, m_buf.size() - (m_boundary.size() + 8));
+        // Keep only what could be the start of a boundary line split across two reads (before any boundary
+        // was seen: of a boundary line and the header line after it).
+        const qsizetype keep = m_boundarySeen ? m_boundary.size() + 8 : 2 * MaxBoundaryLineTail;
+        m_pos = std::max(m_pos, m_buf.size() - keep);
         return false;
     }
     m_pos = hit + m_boundary.size();
@@ -180,6 +184,31 @@ bool TMjpegParser::LearnBoundary()
     }
 }
 
+// Before the declared boundary has ever appeared: a "--token" line followed by a part header line
+// ("Content-...: ...") shows the boundary the camera really uses. False when there is none (yet).
+bool TMjpegParser::AdoptUsedBoundary()
+{
+    qsizetype lineStart = m_pos;
+    while (true) {
+        const qsizetype nl = m_buf.indexOf('\n', lineStart);
+        if (nl < 0)
+            return false;
+        const QByteArrayView line = Trimmed(QByteArrayView(m_buf).sliced(lineStart, nl - lineStart));
+        const qsizetype nextEnd = m_buf.indexOf('\n', nl + 1);
+        if (line.startsWith("--") && nextEnd >= 0) {
+            const QByteArrayView token = WithoutLeadingDashes(line);
+            const QByteArrayView next = Trimmed(QByteArrayView(m_buf).sliced(nl + 1, nextEnd - nl - 1));
+            if (IsToken(token) && next.size() > 8 && next.indexOf(':') > 0
+                && qstrnicmp(next.data(), 8, "content-", 8) == 0) {
+                m_boundary = token.toByteArray();
+                m_pos = lineStart;
+                return true;
+            }
+        }
+        lineStart = nl + 1;
+    }
+}
+
 bool TMjpegParser::BoundaryLine()
 {
     const qsizetype nl = m_buf.indexOf('\n', m_pos);
@@ -205,6 +234,7 @@ bool TMjpegParser::BoundaryLine()
     m_partStart = m_pos;
     m_contentLength = -1;
     m_state = TState::Headers;
+    m_boundarySeen = true;
     return true;
 }
 

@@ -3,7 +3,8 @@
 //
 // Written for what real cameras and servers send rather than for the letter of the MIME rules:
 //  - the boundary may be declared quoted, with or without leading dashes, or not at all (it is then learnt
-//    from the first "--token" line of the body);
+//    from the first "--token" line of the body); a declared boundary that never appears before a "--token"
+//    line is replaced by that token, as a few cameras declare one boundary and use another;
 //  - part header names in any letter case; Content-Length may be missing (the body then runs to the next
 //    boundary line), beyond MaxPartSize (the part is dropped), too long (the part ends at a boundary line
 //    inside it) or too short (the part is cut; the stream resynchronises at the next boundary line);
@@ -53,6 +54,7 @@ private:
     bool Step(const TPartHandler &onPart);  // false: needs more data
     bool SeekBoundary();
     bool LearnBoundary();
+    bool AdoptUsedBoundary();
     bool BoundaryLine();
     bool Headers();
     bool Body(const TPartHandler &onPart);
@@ -72,5 +74,6 @@ private:
     qsizetype m_bodyStart = 0;
     qsizetype m_contentLength = -1;
     TState m_state = TState::SeekBoundary;
+    bool m_boundarySeen = false;  // a boundary line has been found (the boundary is no longer replaced)
     int m_dropped = 0;
 };

@@ -1,5 +1,7 @@
 #include "capture/recordingsink.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 void TRecordingFrameSink::TakeFrame(const TVideoFrame &frame)
@@ -23,6 +25,7 @@ bool TRecordingFrameSink::Start(const QString &fileName, TAviRecorderOptions opt
     options.FrameRate = m_meter.Rate();
     if (!recorder->Open(fileName, options)) {
         error = recorder->LastError();
+        RemoveIfEmpty(fileName);
         return false;
     }
     m_recorder = std::move(recorder);
@@ -33,17 +36,43 @@ bool TRecordingFrameSink::Start(const QString &fileName, TAviRecorderOptions opt
 bool TRecordingFrameSink::Stop()
 {
     std::unique_ptr<TAviRecorder> recorder;
+    bool failed = false;
     {
         QMutexLocker lock(&m_mutex);
         recorder = std::move(m_recorder);
+        failed = m_writeFailed;
     }
-    return !recorder || recorder->Close();
+    if (!recorder)
+        return true;
+    const bool closed = recorder->Close();
+    // A recording that could not write anything (a full disk) leaves no empty file behind for every retry.
+    if (failed || !closed)
+        RemoveIfEmpty(recorder->FileName());
+    return closed;
+}
+
+void TRecordingFrameSink::RemoveIfEmpty(const QString &fileName)
+{
+    if (QFileInfo(fileName).size() == 0)
+        QFile::remove(fileName);
 }
 
 bool TRecordingFrameSink::IsRecording() const
 {
     QMutexLocker lock(&m_mutex);
     return m_recorder != nullptr;
+}
+
+bool TRecordingFrameSink::WriteFailed() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recorder && m_writeFailed;
+}
+
+qint64 TRecordingFrameSink::FramesWritten() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recorder ? m_recorder->FramesWritten() : 0;
 }
 
 void TRecordingFrameSink::ResetRate()

@@ -26,6 +26,10 @@ public:
     // Closes the running recording, if any; false when the file could not be finished properly.
     bool Stop();
     bool IsRecording() const;
+    // The running recording could not write a frame (a full disk): it records nothing more.
+    bool WriteFailed() const;
+    // Frames written into the running (or last) recording.
+    qint64 FramesWritten() const;
     // Forgets the measured rate (a new source starts).
     void ResetRate();
 
@@ -33,6 +37,8 @@ public:
     std::function<void(const QString &error)> OnWriteError;
 
 private:
+    static void RemoveIfEmpty(const QString &fileName);
+
     mutable QMutex m_mutex;
     TFrameRateMeter m_meter;
     std::unique_ptr<TAviRecorder> m_recorder;

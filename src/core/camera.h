@@ -37,6 +37,7 @@ struct TCamera
     TTimer *Snapshot_Timer = nullptr;
     int Snapshot_SecondsSinceLastDetection = 0;
     int Snapshot_Counter = 0;
+    bool Snapshot_FailureReported = false; // a failed snapshot is reported once per series
     TTimer *Video_Timer = nullptr;
     int Video_SecondsSinceLastDetection = 0;
     TTimer *DetectionTriggerTimer = nullptr;

@@ -3,12 +3,12 @@
 #include "core/binarystream.h"
 #include "core/log.h"
 #include "core/main.h"
+#include "core/safefile.h"
 #include "core/translation.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <memory>
 
 namespace {
@@ -166,13 +166,13 @@ bool SaveCameras(const TCameraListHost &host)
     }
 
     // Written beside the old file and renamed over it: a failure part-way leaves the old list intact.
-    const QByteArray &content = out.Data();
-    QSaveFile file(CameraFilePath());
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
+    if (ReplaceFileContent(CameraFilePath(), out.Data()))
         return true;
-    ReportError(Translate(QStringLiteral("Could not save settings. Please check the possibility to write to file "))
-                    + ShownPath(),
-                false);
+    // At shutdown the window is already hidden: the line (which also reaches the standard error output) is
+    // all that can be shown then.
+    ReportErrorWhereShown(
+        Translate(QStringLiteral("Could not save settings. Please check the possibility to write to file "))
+        + ShownPath());
     return false;
 }
 
@@ -181,14 +181,20 @@ bool LoadCameras(TCameraListHost &host)
     QFile file(CameraFilePath());
     if (!file.exists())
         return true;
-    try {
-        if (!file.open(QIODevice::ReadOnly))
-            throw TReadFailure{};
-        const QByteArray content = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw TReadFailure{};
-        file.close();
+    bool read = file.open(QIODevice::ReadOnly);
+    const QByteArray content = read ? file.readAll() : QByteArray();
+    read = read && file.error() == QFileDevice::NoError;
+    file.close();
+    if (read && DecodeCameraList(content, host))
+        return true;
+    // The next save would replace the unreadable file by the cameras read so far: keep it for the user.
+    ReportError(LoadFailureText(CameraFilePath()), true);
+    return false;
+}
 
+bool DecodeCameraList(const QByteArray &content, TCameraListHost &host)
+{
+    try {
         TReader in(content);
         int format = 0, columns = 0, rows = 0, count = 0;
         in.Int(format);
@@ -215,9 +221,6 @@ bool LoadCameras(TCameraListHost &host)
         }
         return true;
     } catch (const TReadFailure &) {
-        ReportError(Translate(QStringLiteral("Could not load settings. Please check the possibility to read from file "))
-                        + ShownPath(),
-                    true);
         return false;
     }
 }

@@ -39,3 +39,6 @@ bool SaveCameras(const TCameraListHost &host);
 // happens. A damaged or cut-off file is reported with the restart question and gives false; the cameras
 // read completely before the damage stay.
 bool LoadCameras(TCameraListHost &host);
+// The reading part of LoadCameras, on the file's content: false at the first damage (nothing reported), with
+// the cameras read completely before it brought up.
+bool DecodeCameraList(const QByteArray &content, TCameraListHost &host);

@@ -56,6 +56,18 @@ void ReportError(const QString &text, bool askRestart)
             sink->CloseMainWindow();
 }
 
+void ReportErrorWhereShown(const QString &text)
+{
+    if (HandOffToUiThread([text] { ReportErrorWhereShown(text); }))
+        return;
+    TMainWindowSink *sink = MainWindowSink();
+    if (!sink || sink->IsMainWindowShowing()) {
+        ReportError(text, false);
+        return;
+    }
+    AddLogLine(Translate(QStringLiteral("ERROR: ")) + text);
+}
+
 void ShowAlartOnBaloonIfNeeded(const QString &alarmtxt)
 {
     TMainWindowSink *sink = MainWindowSink();

@@ -3,12 +3,12 @@
 #include "core/binarystream.h"
 #include "core/log.h"
 #include "core/main.h"
+#include "core/safefile.h"
 #include "core/translation.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 constexpr qint32 FormatNumber = 10;
@@ -70,28 +70,28 @@ bool LoadSettings()
     const QString path = SettingsFilePath();
     if (!QFile::exists(path))
         return false;
-    const QString failure =
-        Translate(QStringLiteral("Could not load settings. Please check the possibility to read from file ")) + path;
+    // A later save would replace the unreadable file: LoadFailureText keeps it for the user.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ReportError(failure, true);
+        ReportError(LoadFailureText(path), true);
         return false;
     }
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        ReportError(failure, true);
+        file.close();
+        ReportError(LoadFailureText(path), true);
         return false;
     }
+    file.close();
     if (!DecodeSettings(content, App().GlobalSettings))
-        ReportError(failure, true);
+        ReportError(LoadFailureText(path), true);
     return true;
 }
 
 bool SaveSettings()
 {
     const QString path = SettingsFilePath();
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(EncodeSettings(App().GlobalSettings)) >= 0 && file.commit())
+    if (ReplaceFileContent(path, EncodeSettings(App().GlobalSettings)))
         return true;
     ReportError(Translate(QStringLiteral("Could not save settings. Please check the possibility to write to file "))
                     + path,

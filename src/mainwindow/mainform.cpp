@@ -563,6 +563,9 @@ void TMainForm::TerminatorOnTimer()
 
 void TMainForm::AppendLogLine(const QString &line)
 {
+    // A program that runs for months keeps only the newest lines; the oldest leave first.
+    while (MsgBox->count() >= MaxLogLines)
+        delete MsgBox->takeItem(0);
     auto *item = new QListWidgetItem(line, MsgBox);
     item->setSizeHint(QSize(0, MessageRowHeight));
     MsgBox->setCurrentItem(item);

@@ -43,6 +43,9 @@ class TMainForm : public QMainWindow, public TMainWindowSink
 {
     Q_OBJECT
 public:
+    // The message log keeps this many of the newest lines.
+    static constexpr int MaxLogLines = 10000;
+
     explicit TMainForm(const TMainFormOptions &options = {}, QWidget *parent = nullptr);
     ~TMainForm() override;
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -58,6 +59,7 @@ void StartSnapshotSeries(TCamera &camera)
         return;
     camera.Snapshot_Timer->SetEnabled(true);
     camera.Snapshot_Counter = INT_MAX; // the first tick captures
+    camera.Snapshot_FailureReported = false;
     WriteAlarmLine(camera, Translate(QStringLiteral("Capturing snapshots")));
     SnapshotOnTimer(camera);
 }
@@ -102,6 +104,11 @@ void CameraRecordingStarted(TCamera &camera)
     AddLogLine(Translate(QStringLiteral("Video recording is started on camera ")) + camera.CustomTitle);
 }
 
+void CameraComponentLog(const TCamera &camera, const QString &text)
+{
+    AddLogLine(camera.CustomTitle + QStringLiteral(": ") + text);
+}
+
 void VideoOnTimer(TCamera &camera)
 {
     if (!camera.Video_Timer)
@@ -118,6 +125,11 @@ void VideoOnTimer(TCamera &camera)
         return;
     }
     Increment(camera.Video_SecondsSinceLastDetection);
+    // A recording that could not start or stopped writing (a full disk) is tried again while the alarm lasts;
+    // the component logs each failure once.
+    if (camera.recording_RecordVideo)
+        if (TCameraControl *control = CameraControl(camera); control && control->RecordingFailed())
+            control->StartRecording();
 }
 
 void SnapshotOnTimer(TCamera &camera)
@@ -134,7 +146,8 @@ void SnapshotOnTimer(TCamera &camera)
     if (camera.Snapshot_Counter >= camera.recording_TakeSnapshotsInterval_sec) {
         camera.Snapshot_Counter = 0;
         TCameraControl *control = CameraControl(camera);
-        if (!control || !control->CaptureFrameTo())
+        // A full disk fails every snapshot of the series: one line says so.
+        if ((!control || !control->CaptureFrameTo()) && !std::exchange(camera.Snapshot_FailureReported, true))
             AddLogLine(Translate(QStringLiteral("ERROR: could not capture snapshot from camera ")) + camera.CustomTitle);
     }
     if (camera.Snapshot_SecondsSinceLastDetection >= camera.recording_DurationOfSnapshots_sec)

@@ -13,6 +13,9 @@ constexpr double MinimumGlobalMotionRatio = 0.001;
 void CameraMotionDetected(TCamera &camera, double globalMotionRatio);
 void CameraMotionNotDetected(TCamera &camera);
 void CameraRecordingStarted(TCamera &camera);
+// What the component reports of its own work (a recording or still that could not be written): a log line
+// with the camera's title.
+void CameraComponentLog(const TCamera &camera, const QString &text);
 
 // Handlers of Video_Timer (recording continuation) and Snapshot_Timer (snapshot series).
 void VideoOnTimer(TCamera &camera);

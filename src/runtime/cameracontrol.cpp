@@ -45,7 +45,9 @@ void TComponentCameraControl::SetClockText(const QString &text)
     m_component.SetTextOverlay_Selector(selected);
 }
 
-void TComponentCameraControl::StartRecording() { m_component.StartRecording(); }
+bool TComponentCameraControl::StartRecording() { return m_component.StartRecording(); }
+
+bool TComponentCameraControl::RecordingFailed() { return m_component.RecordingFailed(); }
 
 void TComponentCameraControl::StopRecording() { m_component.StopRecording(); }
 

@@ -24,7 +24,8 @@ public:
     void SetMonitoringIcon(bool visible) override;
     void SetCountdownIcon(bool visible) override;
     void SetClockText(const QString &text) override;
-    void StartRecording() override;
+    bool StartRecording() override;
+    bool RecordingFailed() override;
     void StopRecording() override;
     void StartPreview() override;
     bool CaptureFrameTo() override;

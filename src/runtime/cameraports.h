@@ -23,10 +23,13 @@ public:
     // Text overlay 2, the clock.
     virtual void SetClockText(const QString &text) = 0;
 
-    // Recording into a new automatically named AVI file, closing it, back to the live picture.
-    virtual void StartRecording() = 0;
+    // Recording into a new automatically named AVI file (false when it could not start), closing it, back
+    // to the live picture.
+    virtual bool StartRecording() = 0;
     virtual void StopRecording() = 0;
     virtual void StartPreview() = 0;
+    // The recording that was asked for does not run: it could not start or stopped writing (a full disk).
+    virtual bool RecordingFailed() = 0;
     // Writes the current frame as a JPEG into an automatically named file (CaptureFrameTo with
     // fc_JpegFile and an empty name); false when the capture failed.
     virtual bool CaptureFrameTo() = 0;

@@ -53,6 +53,7 @@ void WireEvents(TCamera &camera, TAdvancedCaptureComponent &grabber)
     grabber.OnAuthenticationNeeded = [cam](TCaptureComponent *, TAuthenticationType, const QString &, const QString &,
                                            QString &, QString &) { CameraAuthenticationNeeded(*cam); };
     grabber.OnDeviceLost = [cam](TCaptureComponent *) { CameraDeviceLost(*cam); };
+    grabber.OnLog = [cam](TCaptureComponent *, const QString &text) { CameraComponentLog(*cam, text); };
     // Dragging is run by the grid, which watches the view's mouse events itself.
 }
 

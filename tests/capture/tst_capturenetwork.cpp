@@ -101,6 +101,7 @@ private slots:
         auto server = std::make_unique<TFfmpegServer>(port);
         QVERIFY(server->WaitListening());
         auto c = NetworkCamera(server->Url());
+        c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 10000);
@@ -202,6 +203,7 @@ private slots:
         TCamSimProcess camera;
         QVERIFY(camera.Started());
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")));
+        c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 10000);
@@ -223,6 +225,7 @@ private slots:
         QVERIFY(camera.Started());
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")), 1000);
         c->SetIPCameraSetting(ips_ReceiveTimeout, 1000);
+        c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 10000);

@@ -153,6 +153,8 @@ private slots:
         QTest::newRow("closing boundary, then more") << QByteArray("frame")
                                                      << WithLength(a) + "--frame--\r\n" + WithLength(b) + WithLength(c);
         QTest::newRow("empty part") << QByteArray("frame") << WithLength(a) + "--frame\r\n" + WithLength(b) + WithLength(c);
+        QTest::newRow("declared boundary never used")
+            << QByteArray("declared") << QByteArray("junk\r\n--x\r\nX: y\r\n") + WithLength(a) + Part(b) + WithLength(c);
         QTest::newRow("boundary learnt from the stream") << QByteArray() << WithLength(a) + Part(b) + Part(c) + "--frame\r\n";
         QTest::newRow("token prefix is not a boundary")
             << QByteArray("frame") << WithLength(a) + "--frameX\r\n" + WithLength(b) + WithLength(c);

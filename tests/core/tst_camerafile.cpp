@@ -1,4 +1,5 @@
 #include "core/camerafile.h"
+#include "core/clock.h"
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -7,6 +8,7 @@
 #include "scriptedprompts.h"
 
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -194,7 +196,7 @@ class TestCameraFile : public QObject
     void VerifyReported(const TScriptedPrompts &prompts, const QString &text, bool askRestart)
     {
         const QString full = text + CameraFilePath();
-        QVERIFY2(std::ranges::any_of(logLines, [&](const QString &line) { return line.endsWith("ERROR: " + full); }),
+        QVERIFY2(std::ranges::any_of(logLines, [&](const QString &line) { return line.contains("ERROR: " + full); }),
                  qPrintable(logLines.join('\n')));
         if (m_errorsReachPrompts) {
             QCOMPARE(prompts.log.size(), 1);
@@ -281,6 +283,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, complete);
         TScriptedPrompts prompts;
+        TManualClock clock(dt::EncodeDate(2026, 1, 31) + dt::EncodeTime(23, 59, 58));
         TFakeHost host;
         WriteFile(bytes);
         QVERIFY(!LoadCameras(host));
@@ -289,6 +292,17 @@ private slots:
         QCOMPARE(host.created.size(), complete);
         if (complete)
             QCOMPARE(host.CellOf(complete - 1), FourCells[complete - 1]);
+
+        // The next save writes only the cameras read so far; the unreadable file stays beside it, named in
+        // the error text.
+        const QString kept = CameraFilePath() + ".damaged-20260131-235958";
+        QVERIFY2(logLines.last().endsWith(". The unreadable file is kept as " + kept), qPrintable(logLines.last()));
+        QVERIFY(SaveCameras(host));
+        QFile copy(kept);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), bytes);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).size(), 2);
+        QVERIFY(copy.remove());
     }
 
     void storedCellsThatCannotBeUsedGoToFreeCells()

@@ -1,6 +1,7 @@
 // set.dat: byte layout, tolerant and failing reads, saving, and the run-at-logon entry.
 #include "core/binarystream.h"
 #include "core/main.h"
+#include "core/clock.h"
 #include "core/prompts.h"
 #include "core/settingsfile.h"
 #include "platform/autostart.h"
@@ -137,9 +138,11 @@ private slots:
     {
         TScriptedPrompts prompts;
         prompts.answers = {false};
+        TManualClock clock(dt::EncodeDate(2026, 12, 9) + dt::EncodeTime(10, 11, 12));
         const QByteArray full = Fixture();
         const qsizetype apiKeyText = full.indexOf(QByteArray::fromHex("3a04")); // inside SMS_APIKey
-        WriteFile(SettingsFilePath(), full.left(apiKeyText + 3));
+        const QByteArray cut = full.left(apiKeyText + 3);
+        WriteFile(SettingsFilePath(), cut);
         App().GlobalSettings = Sentinel();
 
         QVERIFY(LoadSettings()); // the file was read; decoding it failed
@@ -154,7 +157,18 @@ private slots:
         QCOMPARE(prompts.log[0].call, QStringLiteral("Ask"));
         QCOMPARE(prompts.log[0].text,
                  "The following error occured:\nCould not load settings. Please check the possibility to read from file "
-                     + SettingsFilePath() + "\nWe recommend to restart the program. Do it now?");
+                     + SettingsFilePath() + ". The unreadable file is kept as " + SettingsFilePath()
+                     + ".damaged-20261209-101112\nWe recommend to restart the program. Do it now?");
+
+        // The unreadable file survives the next save beside the new one; a second failure in the same second
+        // keeps a second copy rather than overwriting the first.
+        QVERIFY(SaveSettings());
+        QCOMPARE(ReadFile(SettingsFilePath() + ".damaged-20261209-101112"), cut);
+        WriteFile(SettingsFilePath(), "\x0a");
+        QVERIFY(LoadSettings());
+        QCOMPARE(ReadFile(SettingsFilePath() + ".damaged-20261209-101112"), cut);
+        QCOMPARE(ReadFile(SettingsFilePath() + ".damaged-20261209-101112-2"), QByteArray("\x0a"));
+        QVERIFY(prompts.log[1].text.contains(".damaged-20261209-101112-2\n"));
     }
 
     void impossibleTextCountsFailWithoutAllocating_data()

@@ -146,6 +146,16 @@ private slots:
         QCOMPARE(form.MsgBox->count(), 1);
     }
 
+    void messageLogKeepsTheNewestLines()
+    {
+        TMainForm &form = MakeForm();
+        for (int n = 0; n < TMainForm::MaxLogLines + 25; ++n)
+            form.AppendLogLine(QString::number(n));
+        QCOMPARE(form.MsgBox->count(), TMainForm::MaxLogLines);
+        QCOMPARE(form.MsgBox->item(0)->text(), QStringLiteral("25"));
+        QCOMPARE(form.MsgBox->currentItem()->text(), QString::number(TMainForm::MaxLogLines + 24));
+    }
+
     void captionsAndAddressesFollowTheLanguage()
     {
         // No set.dat: the per-user value "fr" picks language 3.

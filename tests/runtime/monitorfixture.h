@@ -36,7 +36,13 @@ struct TFakeControl : TCameraControl
     void SetMonitoringIcon(bool visible) override { monitoringIcon = visible; }
     void SetCountdownIcon(bool visible) override { countdownIcon = visible; }
     void SetClockText(const QString &) override { ++clockTexts; }
-    void StartRecording() override { recordingStarts << Seconds(); }
+    bool recordingWorks = true;
+    bool StartRecording() override
+    {
+        recordingStarts << Seconds();
+        return recordingWorks;
+    }
+    bool RecordingFailed() override { return !recordingWorks; }
     void StopRecording() override { recordingStops << Seconds(); }
     void StartPreview() override { ++previews; }
     bool CaptureFrameTo() override

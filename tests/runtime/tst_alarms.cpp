@@ -78,14 +78,22 @@ private slots:
         TCamera &door = f.AddCamera("Door");
         door.recording_TakeSnapshots = true;
         door.recording_DurationOfSnapshots_sec = 30;
+        door.recording_TakeSnapshotsInterval_sec = 0;
         f.Control(door).captureWorks = false;
         CameraMotionDetected(door, 0.2);
-        SnapshotOnTimer(door);
+        for (int tick = 0; tick < 5; ++tick)
+            SnapshotOnTimer(door);
         QVERIFY(door.Snapshot_Timer->Enabled());
-        QCOMPARE(f.log.Take().count("ERROR: could not capture snapshot from camera Door"), 2);
+        // Every shot of the series failed (a full disk): one line, not one per shot.
+        QCOMPARE(f.log.Take().count("ERROR: could not capture snapshot from camera Door"), 1);
         door.recording_TakeSnapshots = false;
         SnapshotOnTimer(door);
         QVERIFY(!door.Snapshot_Timer->Enabled());
+        // The next alarm's series reports again.
+        door.recording_TakeSnapshots = true;
+        CameraMotionDetected(door, 0.2);
+        SnapshotOnTimer(door);
+        QCOMPARE(f.log.Take().count("ERROR: could not capture snapshot from camera Door"), 1);
     }
 
     void oneRecordingCoversTheWholeAlarm()
@@ -106,6 +114,30 @@ private slots:
         QCOMPARE(f.log.Take(), QStringList{"ALARM on camera Door: Recording video"});
         CameraRecordingStarted(door);
         QCOMPARE(f.log.Take(), QStringList{"Video recording is started on camera Door"});
+    }
+
+    void failedRecordingIsRetriedWhileTheAlarmLasts()
+    {
+        TRuntimeFixture f(At(2024, 5, 1, 12, 0));
+        TCamera &door = f.AddCamera("Door");
+        door.recording_RecordVideo = true;
+        door.recording_ContinueVideoRecordingAfterLastMotion_sec = 3;
+        TFakeControl &control = f.Control(door);
+        control.recordingWorks = false; // a full disk
+        CameraMotionDetected(door, 0.2);
+        for (int tick = 0; tick < 2; ++tick)
+            door.Video_Timer->Fire();
+        QCOMPARE(control.recordingStarts.size(), 3); // the alarm's start and one try per tick
+        control.recordingWorks = true;                // room again
+        door.Video_Timer->Fire();
+        door.Video_Timer->Fire();
+        QCOMPARE(control.recordingStarts.size(), 3);
+        QVERIFY(!door.Video_Timer->Enabled());
+        QCOMPARE(control.recordingStops.size(), 1);
+        // No alarm, no tries.
+        control.recordingWorks = false;
+        door.Video_Timer->Fire();
+        QCOMPARE(control.recordingStarts.size(), 3);
     }
 
     void emailAndSmsHoldOff()
