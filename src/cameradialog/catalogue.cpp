@@ -1,6 +1,6 @@
 #include "cameradialog/catalogue.h"
+#include "core/services.h"
 
-#include "platform/folders.h"
 
 #include <QFile>
 
@@ -15,7 +15,7 @@ const QString EndMarker = QStringLiteral("</Manufacturer>");
 
 } // namespace
 
-QString CatalogueFilePath() { return platform::ProgramFolder() + QStringLiteral("/ipcamdata.xml"); }
+QString CatalogueFilePath() { return DataFilesFolder() + QStringLiteral("/ipcamdata.xml"); }
 
 QString CatalogueValueAfter(const QString &line, const QString &marker)
 {

@@ -2,7 +2,9 @@
 // network scan. None of them changes a camera record; a preview that cannot connect simply shows no
 // picture (the component opens its source in the background, so no tool waits for a camera).
 #include "cameradialog/devformtools.h"
+#include "core/services.h"
 
+#include "cameradialog/devformscan.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/avirecorder.h"
 #include "capture/capturecomponent.h"
@@ -78,7 +80,7 @@ void ConfigureCodec(TCaptureComponent &component, int compressorIndex, QWidget *
         + Translate(u"If you choose \"Yes\", the program will be closed, and Xvid Setup will be launched."_s);
     if (!Prompts().Ask(TPromptKind::Confirmation, ApplicationTitle, question))
         return;
-    Prompts().OpenUrl(QUrl::fromLocalFile(QDir(platform::ProgramFolder()).filePath(u"xvid.exe"_s)).toString());
+    Prompts().OpenUrl(QUrl::fromLocalFile(QDir(ProgramFolder()).filePath(u"xvid.exe"_s)).toString());
     if (mainWindow)
         mainWindow->close();
 }
@@ -167,7 +169,12 @@ void TDevForm::HelpClick() { Prompts().OpenUrl(App().HelpPage + HelpTopicOfPage(
 void TDevForm::EmailHelpClick() { Prompts().OpenUrl(App().HelpPage + HelpTopic::DeliveryOfNotifications); }
 void TDevForm::SMSHelpClick() { Prompts().OpenUrl(App().HelpPage + HelpTopic::SMS); }
 
-void TDevForm::ScanLocalNetworkClick() {}
+void TDevForm::ScanLocalNetworkClick()
+{
+    if (!m_lanScan)
+        m_lanScan = std::make_unique<TDevFormLanScan>(*this);
+    m_lanScan->ScanLocalNetwork();
+}
 
 void TDevForm::StopPreviews()
 {

@@ -1,5 +1,6 @@
 #include "cameradialog/newcapturedevice.h"
 
+#include "cameradialog/devformscan.h"
 #include "cameradialog/devformtools.h"
 #include "cameradialog/proxysettings.h"
 #include "cameradialog/scheduleeditor.h"

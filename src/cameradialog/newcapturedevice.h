@@ -33,6 +33,8 @@ class TComponentDeviceLists;
 class TProxyForm;
 class TScheduleEditor;
 
+class TDevFormLanScan;
+
 class TDevForm : public QDialog
 {
     Q_OBJECT
@@ -212,4 +214,5 @@ private:
     bool m_preparing = false;
     TCaptureDeviceLists *m_deviceLists = nullptr;
     std::unique_ptr<TComponentDeviceLists> m_componentDeviceLists;
+    std::unique_ptr<TDevFormLanScan> m_lanScan; // "Scan Local Network...", made on first use
 };

@@ -5,6 +5,7 @@
 #include "core/camera.h"
 #include "core/subsystems.h"
 #include "platform/folders.h"
+#include "core/services.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,11 +17,11 @@ class TProgramFolder
 public:
     explicit TProgramFolder(const QByteArray &catalogue)
     {
-        platform::SetProgramFolder(m_dir.path());
+        Services().ProgramFolder = m_dir.path();
         if (!catalogue.isEmpty())
             WriteCatalogue(catalogue);
     }
-    ~TProgramFolder() { platform::SetProgramFolder(QString()); }
+    ~TProgramFolder() { Services().ProgramFolder = QString(); }
     void WriteCatalogue(const QByteArray &content) const
     {
         QFile file(m_dir.filePath("ipcamdata.xml"));

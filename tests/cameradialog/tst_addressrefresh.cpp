@@ -2,6 +2,9 @@
 // on loopback with a new address for a stored unique device name; only down cameras with that name take it,
 // one search serves all down cameras of a tick, and the next tick connects to the new address.
 #include "upnptesthelpers.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
+#include "runtime/reconnection.h"
 #include "cameradialog/addressrefresh.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -52,7 +55,7 @@ class TestAddressRefresh : public QObject
     }
 
 private slots:
-    void initTestCase() { platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR)); }
+    void initTestCase() { Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR); }
 
     void init()
     {

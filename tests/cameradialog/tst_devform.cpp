@@ -1,6 +1,8 @@
 // The camera dialog: new-camera defaults, loading and storing whole records, the device type switch, the
 // catalogue lists, the enabling rules, the OK checks and the hint.
 #include "cameradialog/newcapturedevice.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
 #include "cameradialog/proxysettings.h"
 #include "cameradialog/scheduleeditor.h"
 #include "core/clock.h"
@@ -448,7 +450,7 @@ private slots:
     {
         TSMSGateway gateway;
         QVERIFY(gateway.Start({"--user", "dialog-user", "--key", "dialog-key"}));
-        platform::SetProgramFolder(QStringLiteral(OSTRIVO_BIN_DIR)); // where libsmsengine lies
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR); // where libsmsengine lies
         TDevForm &f = Form();
         f.ClearCameraControls();
         f.CheckBox1->click();

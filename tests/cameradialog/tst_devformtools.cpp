@@ -1,6 +1,8 @@
 // The camera dialog's tools: the help pages, the webcam lists, the codec configuration, the sound test and
 // the previews against the camera simulator.
 #include "cameradialog/devformtools.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/capturecomponent.h"
 #include "capture/encodersettingsdialog.h"
@@ -108,7 +110,7 @@ private slots:
     void helpPagesByPageAndDeviceType()
     {
         // The addresses of the guide shipped with the program.
-        platform::SetProgramFolder(QStringLiteral(OSTRIVO_SOURCE_DIR "/data"));
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_SOURCE_DIR "/data");
         BuildWebAddresses(0);
         TDevForm &f = Form();
         const auto opens = [this](QAbstractButton *button, const QString &page) {
@@ -229,7 +231,7 @@ private slots:
         QCOMPARE(m_prompts->log.size(), 2);
         QCOMPARE(m_prompts->log[1].call, QString("OpenUrl"));
         QCOMPARE(QUrl(m_prompts->log[1].text).toLocalFile(),
-                 QDir(platform::ProgramFolder()).filePath("xvid.exe"));
+                 QDir(ProgramFolder()).filePath("xvid.exe"));
         QCOMPARE(mainWindow.Closes, 1);
         QCOMPARE(component.VideoCompressor(), -1); // untouched
     }
@@ -245,7 +247,7 @@ private slots:
             f.TrackBar4->setValue(position);
             f.btnTestSound->click();
             QCOMPARE(f.PreviewCapture2->PlayerFileName(),
-                     QDir(platform::ProgramFolder()).filePath(QString::number(sound % 5) + ".wav"));
+                     QDir(DataFilesFolder()).filePath(QString::number(sound % 5) + ".wav"));
             QCOMPARE(f.PreviewCapture2->AudioVolume(), volume);
             ++sound;
         }

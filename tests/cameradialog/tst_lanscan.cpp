@@ -2,6 +2,7 @@
 // the chooser, applying the choice, restarting a scan, and the two messages. Also the address and name
 // rules the scan and the refresh share.
 #include "chooseranswer.h"
+#include "scriptedprompts.h"
 #include "upnptesthelpers.h"
 #include "cameradialog/chouseipcam.h"
 #include "cameradialog/founddevice.h"

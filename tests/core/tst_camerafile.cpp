@@ -1,4 +1,5 @@
 #include "core/camerafile.h"
+#include "manualclock.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/main.h"

@@ -2,6 +2,7 @@
 // file (or leave none), and the failure is reported. Runs on a small tmpfs, which needs the right to mount
 // (root, as on the test machines); without it the test is skipped.
 #include "capture/capturecomponent.h"
+#include "scriptedprompts.h"
 #include "capture/jpegencoder.h"
 #include "core/camerafile.h"
 #include "core/log.h"

@@ -1,5 +1,6 @@
 // set.dat: byte layout, tolerant and failing reads, saving, and the run-at-logon entry.
 #include "core/binarystream.h"
+#include "manualclock.h"
 #include "core/main.h"
 #include "core/clock.h"
 #include "core/prompts.h"

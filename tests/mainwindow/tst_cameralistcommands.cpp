@@ -1,6 +1,8 @@
 // "Add Camera", "Remove" and "Edit" end to end: the real dialog, grid, lifecycle and camera list file, with
 // cam.dat read back after every command.
 #include "cameradialog/newcapturedevice.h"
+#include "core/services.h"
+#include "scriptedprompts.h"
 #include "capture/capturecomponent.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -113,7 +115,7 @@ class TestCameraListCommands : public QObject
         TRecordingSubsystems Others{Steps};
         TCameraListCommands Commands{Form, Wiring, Others};
         explicit TWindow(const QString &folder)
-            : Form(TMainFormOptions{false, folder, QStringLiteral(OSTRIVO_BIN_DIR)}), Wiring(Form)
+            : Form(TMainFormOptions{false, folder}), Wiring(Form)
         {
             Form.Plug({Wiring, Commands, Others, Others, Others, Others});
         }
@@ -170,6 +172,7 @@ private slots:
         ResetApplicationState();
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
+        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
         m_window = std::make_unique<TWindow>(m_dir->path());
         QVERIFY(m_window->Form.Startup());
         m_window->Form.resize(1000, 700);
