@@ -7,6 +7,7 @@
 #include "mainwindow/monitoringwiring.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
+#include "runtime/framestats.h"
 
 #include <QApplication>
 
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
 
+    StartFrameStatsIfEnabled();
     if (!form.Startup())
         return 0;
     if (!hide)
