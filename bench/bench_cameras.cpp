@@ -1,14 +1,15 @@
 // ostrivo-bench cameras: the whole program as a user with many cameras runs it.
 //
 //   ostrivo-bench cameras [--count N] [--size WxH] [--fps F] [--shown] [--scene plain|camera] [--seconds S]
-//                         [--warmup S] [--wrapper "command words"]
+//                         [--warmup S] [--wrapper "command words"] [--verbose]
 //
 // Starts ostrivo-camsim (one stream) and the real ostrivo program as child processes, the program with a
 // home folder of its own holding N cameras on that one stream, each monitored all day (so that every frame
 // goes through its motion detector) with no alarm action, hidden in the notification area ("-hide") or with
 // its window shown on the offscreen platform (a 1920 x 1080 screen). Only the program's process is
 // measured, over S seconds after the cameras run: CPU time (/proc), frames analysed and the longest
-// user-interface stall (the program's "ostrivo.stats" log category), resident memory. Decoding alone is
+// user-interface stall (the program's "ostrivo.stats" log category), resident memory (per camera: above that
+// of the program without cameras, measured in the same run). Decoding alone is
 // TurboJPEG on pictures taken from the same stream in the same run, before and after the program runs (the
 // lower figure counts). With the window shown, the time from the program's start to its first painted
 // window is printed as well. --wrapper runs the program under another command (a profiler).
@@ -58,6 +59,7 @@ struct TOptions
     double Seconds = 20;
     double Warmup = 3;
     QStringList Wrapper;
+    bool Verbose = false;  // echo the program's log
 };
 
 int Fail(const QString &text)
@@ -70,8 +72,8 @@ bool ParseOptions(int argc, char **argv, TOptions &o, QString &error)
 {
     for (int i = 0; i < argc; ++i) {
         const QByteArray name = argv[i];
-        if (name == "--shown") {
-            o.Shown = true;
+        if (name == "--shown" || name == "--verbose") {
+            (name == "--shown" ? o.Shown : o.Verbose) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -158,7 +160,8 @@ std::unique_ptr<TCamera> BenchCamera(int number, quint16 port)
     return camera;
 }
 
-bool WriteHome(const QString &home, const TOptions &o, quint16 port, QString &error)
+// The program's home with `cameras` cameras (none: no camera list at all).
+bool WriteHome(const QString &home, int cameras, quint16 port, QString &error)
 {
     const QString data = home + QStringLiteral("/.local/share/Ostrivo");
     const QString output = home + QStringLiteral("/recordings");
@@ -177,12 +180,12 @@ bool WriteHome(const QString &home, const TOptions &o, quint16 port, QString &er
     }
     settings.close();
     TGridCells cells;
-    cells.Columns = int(std::ceil(std::sqrt(double(o.Count))));
-    cells.Rows = (o.Count + cells.Columns - 1) / cells.Columns;
+    cells.Columns = std::max(1, int(std::ceil(std::sqrt(double(cameras)))));
+    cells.Rows = std::max(1, (cameras + cells.Columns - 1) / cells.Columns);
     App().Cameras.clear();
-    for (int i = 1; i <= o.Count; ++i)
+    for (int i = 1; i <= cameras; ++i)
         App().Cameras.push_back(BenchCamera(i, port));
-    const bool saved = SaveCameras(cells);
+    const bool saved = cameras == 0 || SaveCameras(cells);
     App().Cameras.clear();
     if (!saved)
         error = QStringLiteral("cannot write %1").arg(CameraFilePath());
@@ -266,6 +269,61 @@ double ProcessRssMb(qint64 pid)
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
     return -1;
+}
+
+// The program's environment: its own home, headless, with its figures logged.
+QProcessEnvironment ProgramEnvironment(const QString &home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "LANGUAGE", "LC_MESSAGES",
+                                 "QT_LOGGING_RULES"})
+        env.remove(QString::fromLatin1(variable));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               QStringLiteral("offscreen:configfile=") + home + QStringLiteral("/offscreen.json"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ostrivo.stats.info=true"));
+    return env;
+}
+
+bool StartProgram(QProcess &program, const QString &home, const TOptions &o, const QStringList &wrapper)
+{
+    program.setProcessEnvironment(ProgramEnvironment(home));
+    QStringList command = wrapper;
+    command << QCoreApplication::applicationDirPath() + QStringLiteral("/ostrivo");
+    if (!o.Shown)
+        command << QStringLiteral("-hide");
+    program.setProgram(command.takeFirst());
+    program.setArguments(command);
+    program.setStandardOutputFile(QProcess::nullDevice());
+    program.start();
+    return program.waitForStarted(5000);
+}
+
+// Resident memory of the program without cameras, once it has started (its first report).
+double RssWithoutCameras(const TOptions &o, QString &error)
+{
+    QTemporaryDir home;
+    if (!home.isValid() || !WriteHome(home.path(), 0, 0, error))
+        return -1;
+    QProcess program;
+    if (!StartProgram(program, home.path(), o, {})) {
+        error = QStringLiteral("the program did not start");
+        return -1;
+    }
+    TLines output(program, QProcess::StandardError);
+    double rss = -1;
+    while (const auto line = output.Next(30000)) {
+        if (line->contains(QLatin1String("frames analysed="))) {
+            rss = ProcessRssMb(program.processId());
+            break;
+        }
+    }
+    StopProcess(program, true);
+    if (rss < 0)
+        error = QStringLiteral("the program without cameras reported nothing");
+    return rss;
 }
 
 // ------------------------------------------------------------------------------------------- decoding
@@ -396,7 +454,7 @@ int BenchCameras(int argc, char **argv)
     if (!ParseOptions(argc, argv, o, error))
         return Fail(error + QStringLiteral(
                                 "\nusage: ostrivo-bench cameras [--count N] [--size WxH] [--fps F] [--shown] "
-                                "[--scene plain|camera] [--seconds S] [--warmup S] [--wrapper \"command\"]"));
+                                "[--scene plain|camera] [--seconds S] [--warmup S] [--wrapper \"command\"] [--verbose]"));
     int appArgc = 1;
     char name[] = "ostrivo-bench";
     char *appArgv[] = {name, nullptr};
@@ -434,34 +492,16 @@ int BenchCameras(int argc, char **argv)
         pictureBytes += picture.size();
     const double decodeBefore = DecodeAloneMs(pictures, o.Size);
 
+    const double baseRssMb = RssWithoutCameras(o, error);
     QTemporaryDir home;
-    if (!home.isValid() || !WriteHome(home.path(), o, port, error))
+    if (baseRssMb < 0 || !home.isValid() || !WriteHome(home.path(), o.Count, port, error))
         return StopProcess(camsim, false), Fail(error.isEmpty() ? QStringLiteral("no temporary folder") : error);
 
-    // The program, in its own home, reporting its figures.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "LANGUAGE", "LC_MESSAGES",
-                                 "QT_LOGGING_RULES"})
-        env.remove(QString::fromLatin1(variable));
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
-               QStringLiteral("offscreen:configfile=") + home.path() + QStringLiteral("/offscreen.json"));
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ostrivo.stats.info=true"));
+    // The program with its cameras.
     QProcess program;
-    program.setProcessEnvironment(env);
-    QStringList command = o.Wrapper;
-    command << bin + QStringLiteral("/ostrivo");
-    if (!o.Shown)
-        command << QStringLiteral("-hide");
-    program.setProgram(command.takeFirst());
-    program.setArguments(command);
-    program.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer sinceStart;
     sinceStart.start();
-    program.start();
-    if (!program.waitForStarted(5000))
+    if (!StartProgram(program, home.path(), o, o.Wrapper))
         return StopProcess(camsim, false), Fail(QStringLiteral("the program did not start"));
     const qint64 pid = program.processId();
     std::printf("cameras: %d camera(s) on one %dx%d %s stream at %g fps, window %s, program pid %lld\n", o.Count,
@@ -473,10 +513,14 @@ int BenchCameras(int argc, char **argv)
     qint64 windowMs = -1;
     const auto nextStats = [&](int timeoutMs) -> std::optional<TStats> {
         while (const auto line = output.Next(timeoutMs)) {
+            if (o.Verbose)
+                std::fprintf(stderr, "  | %s\n", qPrintable(*line));
             if (windowMs < 0 && line->endsWith(QLatin1String("window shown")))
                 windowMs = sinceStart.elapsed();
-            if (const auto stats = ParseStats(*line))
+            if (const auto stats = ParseStats(*line)) {
+                stream.Count();  // keeps up with the stream, so that no backlog counts in the measurement
                 return stats;
+            }
         }
         return std::nullopt;
     };
@@ -490,7 +534,7 @@ int BenchCameras(int argc, char **argv)
     QElapsedTimer warm, sinceFirstFrame;
     warm.start();
     while (previous && warm.elapsed() < 90000) {
-        const auto stats = nextStats(5000);
+        const auto stats = nextStats(15000);
         if (!stats)
             break;
         if (!sinceFirstFrame.isValid() && stats->Analysed > 0)
@@ -503,7 +547,7 @@ int BenchCameras(int argc, char **argv)
     QElapsedTimer settle;
     settle.start();
     while (previous && previous->Analysed > 0 && settle.elapsed() < qint64(o.Warmup * 1000))
-        previous = nextStats(5000);
+        previous = nextStats(15000);
     if (!previous || previous->Analysed == 0) {
         StopProcess(program, true);
         StopProcess(camsim, false);
@@ -520,12 +564,11 @@ int BenchCameras(int argc, char **argv)
     qint64 longestStall = 0;
     double rssMb = -1;
     while (window.elapsed() < qint64(o.Seconds * 1000)) {
-        const auto stats = nextStats(5000);
+        const auto stats = nextStats(15000);
         if (!stats)
             break;
         last = *stats;
         longestStall = std::max(longestStall, stats->StallMs);
-        stream.Count();
     }
     const double cpuLast = ProcessCpuSeconds(pid);
     const qint64 streamLast = stream.Count();
@@ -550,14 +593,16 @@ int BenchCameras(int argc, char **argv)
     std::printf("  program CPU                %7.3f ms/frame, %.1f %% of a core per camera, over %.1f s\n",
                 cpuMsPerFrame, (cpuLast - cpuFirst) * 100 / seconds / o.Count, seconds);
     std::printf("  frames analysed            %7.2f per camera per second\n", fpsPerCamera);
-    std::printf("  resident memory            %7.1f MB, %.1f MB per camera (%.1f MB before the cameras started)\n",
-                rssMb, rssMb / o.Count, idleRssMb);
+    const double rssPerCamera = (rssMb - baseRssMb) / o.Count;
+    std::printf("  resident memory            %7.1f MB: %.1f MB without cameras + %.1f MB per camera (%.1f MB "
+                "before the cameras started)\n",
+                rssMb, baseRssMb, rssPerCamera, idleRssMb);
     std::printf("  longest UI stall           %7lld ms\n", (long long)longestStall);
     if (o.Shown)
         std::printf("startup N=%d window_ms=%lld\n", o.Count, (long long)windowMs);
     std::printf("cameras N=%d %s %s ratio=%.2f cpu_ms_per_frame=%.3f decode_ms_per_frame=%.3f fps_per_camera=%.2f "
                 "rss_mb_per_camera=%.1f ui_stall_ms=%lld\n",
                 o.Count, o.Shown ? "shown" : "hidden", qPrintable(o.Scene), cpuMsPerFrame / decodeMs, cpuMsPerFrame,
-                decodeMs, fpsPerCamera, rssMb / o.Count, (long long)longestStall);
+                decodeMs, fpsPerCamera, rssPerCamera, (long long)longestStall);
     return 0;
 }

@@ -332,6 +332,8 @@ void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
         if (!canvas.isNull()) {
             m_drawn = canvas;
             m_shown = canvas;
+        } else {
+            m_drawn = QImage();  // nothing drawn on this frame: no copy is kept for the next one either
         }
     }
     m_hasPicture = true;
