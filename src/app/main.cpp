@@ -5,8 +5,10 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
+#include "notify/smsalerts.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
+#include "runtime/alarms.h"
 #include "runtime/framestats.h"
 
 #include <QApplication>
@@ -26,6 +28,8 @@ int main(int argc, char *argv[])
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
     form.Plug({cameras, pending, monitoring, pending, pending, pending});
+    // Alert SMS go out through the notifications (the alert email is not wired yet).
+    SetAlertSenders({}, SMSOnTimer);
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 bool HasHideSwitch(const QStringList &arguments)
 {
@@ -56,10 +57,14 @@ bool SetUpApplicationFolders(const QString &appDataFolder)
 
 void BuildWebAddresses(int language)
 {
-    const QString code = LanguageCode(language);
-    const QString part = language == 0 || code.isEmpty() ? QString() : u'/' + code;
+    const QString guide = platform::ProgramFolder() + QStringLiteral("/help/");
+    QString code = LanguageCode(language);
+    if (code.isEmpty() || !QFileInfo::exists(guide + code + QStringLiteral("/index.html")))
+        code = QStringLiteral("en");
+    const QString folder = guide + code + u'/';
+    const auto page = [&folder](const char *name) { return QUrl::fromLocalFile(folder + QLatin1String(name)).toString(); };
     TApplicationState &app = App();
-    app.HelpPage = SiteRoot + QStringLiteral("/go") + part + QStringLiteral("/manual/ostrivo/");
-    app.SupportPage = SiteRoot + part + QStringLiteral("/contacts");
-    app.CameraNotListedPage = SiteRoot + QStringLiteral("/go") + part + QStringLiteral("/misc/camera-not-listed.html");
+    app.HelpPage = page("index.html");
+    app.SupportPage = page("support.html");
+    app.CameraNotListedPage = page("camera-not-listed.html");
 }

@@ -4,14 +4,30 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace platform {
 
+QString LocalFileOfUrl(const QString &url)
+{
+    if (QFileInfo(url).isDir())
+        return url;
+    const QUrl address(url);
+    if (!address.isLocalFile())
+        return QString();
+    const QString file = address.toLocalFile();
+    static const QRegularExpression pageName(QStringLiteral("^[A-Za-z0-9_-]+\\.html$"));
+    const QString query = address.query(QUrl::FullyDecoded);
+    if (pageName.match(query).hasMatch())
+        return QFileInfo(file).absolutePath() + u'/' + query;
+    return file;
+}
+
 bool OpenUrl(const QString &url)
 {
-    const QUrl target = QFileInfo(url).isDir() ? QUrl::fromLocalFile(url) : QUrl(url);
-    return QDesktopServices::openUrl(target);
+    const QString local = LocalFileOfUrl(url);
+    return QDesktopServices::openUrl(local.isEmpty() ? QUrl(url) : QUrl::fromLocalFile(local));
 }
 
 bool StartProgram(const QString &program, const QStringList &arguments)

@@ -62,6 +62,10 @@ class TestMainForm : public QObject
 
     QString DataFolder() const { return m_dir->path() + "/appdata/Ostrivo"; }
     QString CamDat() const { return DataFolder() + "/cam.dat"; }
+    QString GuidePage(const QString &page) const
+    {
+        return QUrl::fromLocalFile(m_dir->path() + "/program/help/" + page).toString();
+    }
 
     TMainForm &MakeForm(bool hide = false)
     {
@@ -111,7 +115,7 @@ private slots:
         QVERIFY(!QFile::exists(CamDat()));
         QCOMPARE(App().GlobalSettings.OutputFolderForVideosAndSnapshots, DataFolder() + "/snapshots_video");
         QCOMPARE(App().SelCamIndex, -1);
-        QCOMPARE(App().SupportPage, SiteRoot + "/contacts");
+        QCOMPARE(App().SupportPage, GuidePage("en/support.html"));
         QVERIFY(form.CameraGridWidget() && form.CameraGridWidget()->parent());
 
         QCOMPARE(form.MsgBox->count(), 1);
@@ -158,8 +162,9 @@ private slots:
         QCOMPARE(form.Exit2->text(), QStringLiteral("FR Exit"));
         QCOMPARE(form.StopDetectorsTimers1->text(), QStringLiteral("FR Stop All Detectors && Timers"));
         QVERIFY(form.MsgBox->item(0)->text().endsWith(" - FR Ostrivo is started and configured"));
-        QCOMPARE(App().HelpPage, SiteRoot + "/go/fr/manual/ostrivo/");
-        QCOMPARE(App().SupportPage, SiteRoot + "/fr/contacts");
+        // No French pages in this program folder: the English guide.
+        QCOMPARE(App().HelpPage, GuidePage("en/index.html"));
+        QCOMPARE(App().SupportPage, GuidePage("en/support.html"));
 
         const QList<QToolButton *> buttons = {form.ToolButton10, form.ToolButton1, form.ToolButton2,
                                               form.ToolButton3,  form.ToolButton4, form.ToolButton9,

@@ -2,11 +2,10 @@
 // schedule, video and snapshots on. A moving scene gives the alarm lines, a growing recording and
 // snapshots; a still scene ends the recording after the continuation time, and the file plays at its
 // real length.
+#include "camsimprocess.h"
+#include "programconfig.h"
+#include "processoutput.h"
 #include "programprocess.h"
-#include "core/camera.h"
-#include "core/camerafile.h"
-#include "core/main.h"
-#include "core/settingsfile.h"
 #include "sandboxhome.h"
 
 #include <QNetworkAccessManager>
@@ -20,39 +19,6 @@ namespace {
 
 const QString Title = QStringLiteral("Porch");
 constexpr int ContinuationSec = 3;
-
-// One camera in the first cell of a 2 x 2 grid.
-struct TOneCellHost : TCameraListHost
-{
-    int GridColumns() const override { return 2; }
-    int GridRows() const override { return 2; }
-    void RealignGrid(int, int) override {}
-    bool IsCellFree(int, int) const override { return true; }
-    bool FirstFreeCell(int &col, int &row) const override { return col = 0, row = 0, true; }
-    void CreateCamera(TCamera &, int, int) override {}
-    bool CameraCell(const TCamera &, int &col, int &row) const override { return col = 0, row = 0, true; }
-};
-
-// Reads a process's output while waiting.
-struct TOutput
-{
-    QProcess &process;
-    QProcess::ProcessChannel channel;
-    QByteArray text;
-
-    bool WaitFor(const QByteArray &wanted, int timeoutMs)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!Read().contains(wanted) && !deadline.hasExpired() && process.state() == QProcess::Running)
-            QTest::qWait(50);
-        return text.contains(wanted);
-    }
-    const QByteArray &Read()
-    {
-        text += channel == QProcess::StandardError ? process.readAllStandardError() : process.readAllStandardOutput();
-        return text;
-    }
-};
 
 qint64 FileSize(const QString &path) { return QFileInfo(path).exists() ? QFileInfo(path).size() : -1; }
 
@@ -74,66 +40,31 @@ class TestMotionAlarmEndToEnd : public QObject
 {
     Q_OBJECT
 
-    QProcess m_camsim, m_program;
-    QNetworkAccessManager m_network;
-    quint16 m_port = 0;
+    TCamSim m_camsim;
+    QProcess m_program;
     QString m_output;
 
-    bool SetMotion(bool on)
-    {
-        QNetworkReply *reply = m_network.get(QNetworkRequest(
-            QUrl(QString("http://127.0.0.1:%1/control?motion=%2").arg(m_port).arg(on ? "on" : "off"))));
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        const bool ok = finished.wait(3000) && reply->error() == QNetworkReply::NoError;
-        reply->deleteLater();
-        return ok;
-    }
+    bool SetMotion(bool on) { return m_camsim.SetMotion(on); }
 
-    // set.dat and cam.dat in the sandbox's data folder, written by the program's own file code.
+    // set.dat and cam.dat in the sandbox's data folder.
     void WriteConfiguration(const QString &dataFolder)
     {
-        ResetApplicationState();
-        TApplicationState &app = App();
-        app.DataFolder = dataFolder;
-        app.DefaultOutputFolder = m_output;
-        SetDefaultSettings();
-        app.GlobalSettings.OutputFolderForVideosAndSnapshots = m_output;
-        QVERIFY(SaveSettings());
-
-        auto camera = std::make_unique<TCamera>();
-        TCamera &c = *camera;
-        c.CustomTitle = Title;
-        c.ActualName = "Generic*MJPEG";
-        c.ipcam_IP = "127.0.0.1";
-        c.ipcam_Port = QString::number(m_port);
-        c.ipcam_URL = "video.mjpg";
-        c.detector_Sensitivity = 5;
-        c.scheduler_daily = true;
-        for (int day = 1; day <= 7; ++day) {
-            c.SchedulerStart(day) = dt::EncodeTime(0, 0, 0);
-            c.SchedulerEnd(day) = dt::EncodeTime(23, 59, 59);
-        }
+        BeginProgramConfiguration(dataFolder, m_output);
+        TCamera &c = AddSimulatorCamera(Title, m_camsim.Port());
         c.recording_RecordVideo = true;
         c.recording_ContinueVideoRecordingAfterLastMotion_sec = ContinuationSec;
         c.recording_TakeSnapshots = true;
         c.recording_SnapshotQuality = 8;
         c.recording_TakeSnapshotsInterval_sec = 1;
         c.recording_DurationOfSnapshots_sec = 3;
-        app.Cameras.push_back(std::move(camera));
-        QVERIFY(SaveCameras(TOneCellHost()));
-        ResetApplicationState();
+        QVERIFY(SaveProgramConfiguration());
     }
 
 private slots:
     void cleanup()
     {
-        for (QProcess *process : {&m_program, &m_camsim}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(3000))
-                    process->kill(), process->waitForFinished(1000);
-            }
-        }
+        EndProgram(m_program);
+        m_camsim.Stop();
     }
 
     void motionRecordsAndStillnessEndsTheRecording()
@@ -142,14 +73,7 @@ private slots:
         QVERIFY2(QFileInfo(bin + "/ostrivo").isExecutable() && QFileInfo(bin + "/ostrivo-camsim").isExecutable(),
                  "build the ostrivo and ostrivo-camsim targets first");
 
-        m_camsim.start(bin + "/ostrivo-camsim", {"--port", "0", "--fps", "10"});
-        QVERIFY(m_camsim.waitForStarted(5000));
-        TOutput camsimOut{m_camsim, QProcess::StandardOutput, {}};
-        QVERIFY(camsimOut.WaitFor("/video.mjpg", 5000));
-        const QRegularExpressionMatch port =
-            QRegularExpression(":(\\d+)/video.mjpg").match(QString::fromUtf8(camsimOut.text));
-        QVERIFY(port.hasMatch());
-        m_port = quint16(port.captured(1).toUInt());
+        QVERIFY(m_camsim.Start({"--fps", "10"}));
 
         const QString home = SandboxHome() + "/e2e";
         const QString data = home + "/.local/share/Ostrivo";

@@ -1,9 +1,12 @@
 #pragma once
 // ostrivo-camsim as a child process on a loopback port that can be stopped and started again on the same
-// port (a camera that goes away and comes back).
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
+// port (a camera that goes away and comes back), and its scene control.
+#include "processoutput.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
 
 class TCamSim
 {
@@ -20,19 +23,10 @@ public:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         static const QRegularExpression listening(QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)/"));
-        QByteArray output;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 5000 && m_process.state() != QProcess::NotRunning) {
-            m_process.waitForReadyRead(100);
-            output += m_process.readAllStandardOutput();
-            const QRegularExpressionMatch match = listening.match(QString::fromUtf8(output));
-            if (match.hasMatch()) {
-                m_port = quint16(match.captured(1).toUInt());
-                return true;
-            }
-        }
-        return false;
+        const QRegularExpressionMatch match = WaitForOutputMatch(m_process, listening);
+        if (match.hasMatch())
+            m_port = quint16(match.captured(1).toUInt());
+        return match.hasMatch();
     }
     void Stop()
     {
@@ -43,7 +37,23 @@ public:
     }
     quint16 Port() const { return m_port; }
 
+    // Switches the simulated scene's motion on or off; false when the simulator did not confirm.
+    bool SetMotion(bool on)
+    {
+        QNetworkReply *reply = m_network.get(QNetworkRequest(
+            QUrl(QString("http://127.0.0.1:%1/control?motion=%2").arg(m_port).arg(on ? "on" : "off"))));
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        if (!reply->isFinished())
+            loop.exec();
+        const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError;
+        reply->deleteLater();
+        return ok;
+    }
+
 private:
+    QNetworkAccessManager m_network;
     QProcess m_process;
     quint16 m_port;
 };

@@ -27,3 +27,13 @@ inline bool StartHiddenProgram(QProcess &process, const QProcessEnvironment &env
     process.start();
     return process.waitForStarted(5000);
 }
+
+// Asks the program to end, and kills it when it has not ended within 3 seconds.
+inline void EndProgram(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(3000))
+        process.kill(), process.waitForFinished(1000);
+}

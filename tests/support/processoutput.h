@@ -1,0 +1,46 @@
+#pragma once
+// Reading a child process's output while waiting for it.
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+// The first match of pattern in what the process writes to its standard output within timeoutMs; no
+// match when the process ends or the time runs out first.
+inline QRegularExpressionMatch WaitForOutputMatch(QProcess &process, const QRegularExpression &pattern,
+                                                  int timeoutMs = 5000)
+{
+    QByteArray output;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs && process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(100);
+        output += process.readAllStandardOutput();
+        const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(output));
+        if (match.hasMatch())
+            return match;
+    }
+    return {};
+}
+
+// Collects what a process writes on one channel; WaitFor keeps the event loop running meanwhile.
+struct TOutput
+{
+    QProcess &process;
+    QProcess::ProcessChannel channel;
+    QByteArray text;
+
+    bool WaitFor(const QByteArray &wanted, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!Read().contains(wanted) && !deadline.hasExpired() && process.state() == QProcess::Running)
+            QTest::qWait(50);
+        return text.contains(wanted);
+    }
+    const QByteArray &Read()
+    {
+        text += channel == QProcess::StandardError ? process.readAllStandardError() : process.readAllStandardOutput();
+        return text;
+    }
+};
