@@ -166,6 +166,22 @@ private slots:
         QVERIFY2(refused.Text().size() > 5 && refused.Text().size() <= 19, qPrintable(refused.Text()));
     }
 
+    void theServicesCertificateIsVerified()
+    {
+        const QByteArray plainUrl = qgetenv("SMSENGINE_URL");
+        TSMSGateway tls;
+        const bool started = tls.Start({"--user", User, "--key", Key, "--tls-cert",
+                                        OSTRIVO_TEST_DATA_DIR "/selfsigned-localhost.pem", "--tls-key",
+                                        OSTRIVO_TEST_DATA_DIR "/selfsigned-localhost.key"});
+        TGuardedBuffer buffer(50);
+        const unsigned char result = started ? Send(buffer, "123", "hello") : 2;
+        qputenv("SMSENGINE_URL", plainUrl);
+        QVERIFY(started && tls.Url().startsWith("https://"));
+        QCOMPARE(result, 0);
+        QVERIFY2(buffer.Text().contains("certificate"), qPrintable(buffer.Text()));
+        QVERIFY(tls.Requests().isEmpty());
+    }
+
     void aWrongKeyFailsWithTheServicesMessage()
     {
         Queue(2, "ON");

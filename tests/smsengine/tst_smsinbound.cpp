@@ -14,19 +14,14 @@ TInboundMessage Message(qint64 id, const QString &text, const QString &sender = 
     return {id, sender, QStringLiteral("2026-03-04T05:06:07Z"), text};
 }
 
-// Acknowledges every identifier except those in refused, and records what it was asked.
+// Acknowledges every identifier and records what it was asked.
 struct TFakeGateway
 {
-    QList<qint64> refused;
     QList<qint64> asked;
     TAcknowledge Acknowledge()
     {
-        return [this](qint64 id, QString &error) {
+        return [this](qint64 id, QString &) {
             asked << id;
-            if (refused.contains(id)) {
-                error = QStringLiteral("refused %1").arg(id);
-                return false;
-            }
             return true;
         };
     }
@@ -149,18 +144,8 @@ private slots:
         QVERIFY(!delivery.Text.contains('b') && !delivery.Text.contains('c'));
     }
 
-    void anOversizeMessageAloneIsCutToFit()
+    void aCutNeverSplitsASurrogatePair()
     {
-        TFakeGateway gateway;
-        const TDelivery first =
-            DeliverInbound({Message(5, QString(600, 'x')), Message(6, "next")}, 499, gateway.Acknowledge(), Now);
-        QVERIFY(first.Ok);
-        QCOMPARE(first.Text.size(), 499);
-        QVERIFY(first.Text.endsWith("{#}"));
-        QCOMPARE(first.Text.count(FieldSeparator), 3);
-        QCOMPARE(gateway.asked, QList<qint64>{5});
-
-        // A surrogate pair at the cut is not split.
         const QString tail = InboundRecord(Message(1, QString()), LocalTimeText({}, Now));
         QString emoji;
         for (int i = 0; i < 40; ++i)
@@ -168,35 +153,6 @@ private slots:
         const QString cut = CutRecord(Message(7, emoji), LocalTimeText({}, Now), tail.size() + 7);
         QCOMPARE(cut.size(), tail.size() + 6);
         QVERIFY(cut.at(5).isLowSurrogate());
-    }
-
-    void aBufferTooSmallForAnyMessageRemovesNothing()
-    {
-        TFakeGateway gateway;
-        const TDelivery delivery = DeliverInbound({Message(5, "ON")}, 10, gateway.Acknowledge(), Now);
-        QVERIFY(!delivery.Ok);
-        QVERIFY(gateway.asked.isEmpty());
-        QVERIFY(!delivery.Text.isEmpty());
-        QVERIFY(DeliverInbound({}, 0, gateway.Acknowledge(), Now).Ok);
-    }
-
-    void aFailedRemovalEndsTheCall()
-    {
-        TFakeGateway gateway;
-        gateway.refused = {2};
-        const TDelivery delivery =
-            DeliverInbound({Message(1, "one"), Message(2, "two"), Message(3, "three")}, 499, gateway.Acknowledge(), Now);
-        QVERIFY(delivery.Ok);
-        QVERIFY(delivery.Text.startsWith("one{#}"));
-        QCOMPARE(delivery.Text.count(FieldSeparator), 3);
-        QCOMPARE(gateway.asked, (QList<qint64>{1, 2}));
-
-        // Refused first: nothing delivered, the call fails with the gateway's reason.
-        gateway.asked.clear();
-        const TDelivery refused = DeliverInbound({Message(2, "two"), Message(3, "three")}, 499, gateway.Acknowledge(), Now);
-        QVERIFY(!refused.Ok);
-        QCOMPARE(refused.Text, QStringLiteral("refused 2"));
-        QCOMPARE(gateway.asked, QList<qint64>{2});
     }
 };
 

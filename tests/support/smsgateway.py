@@ -14,6 +14,9 @@ Options:
   --auth-message TEXT the "message" of the refusal (default "Invalid username or API key")
   --fail-delete ID    DELETE of inbound message ID answers 500 (once per occurrence of the option)
   --delay-ms N        every API request waits N ms before it is answered
+  --tls-cert FILE     serve HTTPS with this certificate (PEM) and --tls-key FILE; the printed address
+                      then begins with https://. tests/data/selfsigned-localhost.pem/.key is a
+                      self-signed pair for 127.0.0.1, which a verifying client must refuse.
 
 The gateway's side (every request must carry X-TM-Username and X-TM-Key):
   POST   /api/v2/messages         JSON {"text", "phones"}: recorded as sent, 201 {"id", "href", ...}
@@ -46,6 +49,7 @@ The test's side (no credentials needed), all JSON:
 import argparse
 import datetime
 import json
+import ssl
 import sys
 import threading
 import time
@@ -246,6 +250,16 @@ class Handler(BaseHTTPRequestHandler):
         self.failure(404, "Not found")
 
 
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        # A client that refuses the certificate or hangs up is part of the tests, not an error.
+        if isinstance(sys.exc_info()[1], (ssl.SSLError, ConnectionError)):
+            return
+        super().handle_error(request, client_address)
+
+
 def main():
     parser = argparse.ArgumentParser(description="SMS gateway stand-in for tests (loopback only).")
     parser.add_argument("--port", type=int, default=0)
@@ -254,12 +268,20 @@ def main():
     parser.add_argument("--auth-message", default="Invalid username or API key")
     parser.add_argument("--fail-delete", type=int, action="append", default=[])
     parser.add_argument("--delay-ms", type=int, default=0)
+    parser.add_argument("--tls-cert")
+    parser.add_argument("--tls-key")
     options = parser.parse_args()
 
-    server = ThreadingHTTPServer(("127.0.0.1", options.port), Handler)
-    server.daemon_threads = True
+    server = Server(("127.0.0.1", options.port), Handler)
     server.gateway = Gateway(options.user, options.key, options.auth_message, options.fail_delete, options.delay_ms)
-    print("listening on http://127.0.0.1:%d" % server.server_address[1], flush=True)
+    scheme = "http"
+    if options.tls_cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(options.tls_cert, options.tls_key)
+        # The handshake happens in the handler's thread, so a client that gives up does not block the server.
+        server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+        scheme = "https"
+    print("listening on %s://127.0.0.1:%d" % (scheme, server.server_address[1]), flush=True)
     try:
         server.serve_forever()
     except KeyboardInterrupt:
