@@ -10,6 +10,8 @@
 #include "platform/termination.h"
 #include "runtime/alarms.h"
 #include "runtime/framestats.h"
+#include "settingsdialog/settingscommands.h"
+#include "smscontrol/smscontrol.h"
 
 #include <QApplication>
 
@@ -27,7 +29,9 @@ int main(int argc, char *argv[])
     TCameraWiring cameras(form);
     TMonitoringWiring monitoring(form);
     TPendingSubsystems pending;
-    form.Plug({cameras, pending, monitoring, pending, pending, pending});
+    TSMSControl smsControl;
+    TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
+    form.Plug({cameras, pending, monitoring, settings, smsControl, pending});
     // Alert SMS go out through the notifications (the alert email is not wired yet).
     SetAlertSenders({}, SMSOnTimer);
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -3,14 +3,12 @@
 // arrives; when this file is empty it goes.
 #include "core/subsystems.h"
 
-class TPendingSubsystems : public ICameraListCommands, public ISettingsCommands, public ISMSControl, public IMailService
+class TPendingSubsystems : public ICameraListCommands, public IMailService
 {
 public:
     void AddCamera() override {}
     void RemoveCamera() override {}
     void EditCamera() override {}
     void ReleaseCatalogue() override {}
-    void GeneralSettings() override {}
-    void SMSCommanderOnTimer() override {}
     void ReleaseMailComponents() override {}
 };

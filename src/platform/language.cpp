@@ -1,20 +1,12 @@
 #include "platform/language.h"
 
-#include "platform/folders.h"
-
-#include <QSettings>
+#include "platform/userconfig.h"
 
 namespace platform {
 
 QString UserLanguageValue(const QString &appName)
 {
-#ifdef Q_OS_WIN
-    QSettings settings(QStringLiteral("HKEY_CURRENT_USER\\Software\\") + appName, QSettings::NativeFormat);
-#else
-    QSettings settings(UserConfigFolder() + '/' + appName + '/' + appName + QStringLiteral(".conf"),
-                       QSettings::IniFormat);
-#endif
-    const QVariant value = settings.value(QStringLiteral("Language"));
+    const QVariant value = UserConfigValue(appName, QStringLiteral("Language"));
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
 

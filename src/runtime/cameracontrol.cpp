@@ -53,6 +53,10 @@ void TComponentCameraControl::StartPreview() { m_component.StartPreview(); }
 
 bool TComponentCameraControl::CaptureFrameTo() { return m_component.CaptureFrameTo(fc_JpegFile, QString()); }
 
+bool TComponentCameraControl::CaptureFrameSyncTo() { return m_component.CaptureFrameSyncTo(fc_JpegFile, QString()); }
+
+bool TComponentCameraControl::IsDown() const { return m_component.CurrentState() == cs_Down; }
+
 void InstallComponentCameraControl()
 {
     SetCameraControlResolver([](TCamera &camera) -> TCameraControl * {

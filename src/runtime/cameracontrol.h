@@ -28,6 +28,8 @@ public:
     void StopRecording() override;
     void StartPreview() override;
     bool CaptureFrameTo() override;
+    bool CaptureFrameSyncTo() override;
+    bool IsDown() const override;
 
 private:
     TCaptureComponent &m_component;

@@ -30,6 +30,10 @@ public:
     // Writes the current frame as a JPEG into an automatically named file (CaptureFrameTo with
     // fc_JpegFile and an empty name); false when the capture failed.
     virtual bool CaptureFrameTo() = 0;
+    // The same, finished before it returns (the SMS snapshot command mails the file right after).
+    virtual bool CaptureFrameSyncTo() { return CaptureFrameTo(); }
+    // The component is down (CurrentState cs_Down): not connected, refused or lost.
+    virtual bool IsDown() const { return false; }
 };
 
 // The component of a camera, or nullptr when the camera has none (not created, or released). The object
