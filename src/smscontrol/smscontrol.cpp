@@ -11,6 +11,8 @@
 #include "smscontrol/allowedsenders.h"
 #include "smscontrol/uithreadbridge.h"
 
+#include <stdexcept>
+
 namespace {
 
 constexpr unsigned long EndOfRunWaitMs = 5000;
@@ -35,6 +37,9 @@ void TCameraCommandHost::Log(const QString &text)
 QList<TCameraOutcome> TCameraCommandHost::Execute(const TRecognisedCommand &command)
 {
     RequireUserInterfaceThread("TCameraCommandHost::Execute");
+    // The cameras are being released: the run ends here, without replies.
+    if (IsShuttingDown())
+        throw std::runtime_error("shutting down");
     QList<TCamera *> cameras;
     QStringList titles;
     for (const auto &camera : App().Cameras)

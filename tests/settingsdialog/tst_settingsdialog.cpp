@@ -1,6 +1,6 @@
 // The general settings dialog and the applying of its values: every field, Cancel, the language change
-// with its restart question, the reserved command words, the enabling rules, the ranges, the folder and
-// help buttons, "Test Connection" off the user-interface thread, and the layout in every language.
+// with its restart question, the reserved command words, the enabling rules, the folder and help buttons,
+// "Test Connection" off the user-interface thread, and the layout in every language.
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -135,31 +135,6 @@ private slots:
         prompts.reset();
     }
 
-    void dialogShowsTheSettings()
-    {
-        TGlobalSettings &s = App().GlobalSettings;
-        s.SMS_ControlEnabled = true;
-        s.SMS_Username = "owner";
-        s.SMS_Command_MakeSnapshot = "Foto";
-        QVERIFY(SetAllowedSMSSenders({"+49 170 1", "+1 555"}));
-        Open([&](TGenSettingsForm &form) {
-            QCOMPARE(form.PageControl1->currentIndex(), 0);
-            QCOMPARE(form.OutputFolderEdit->text(), s.OutputFolderForVideosAndSnapshots);
-            QVERIFY(form.OutputFolderEdit->isReadOnly());
-            QCOMPARE(form.ReconnectSpin->value(), 30);
-            QCOMPARE(form.AutoDeleteSpin->value(), 3);
-            QCOMPARE(form.DelaySpin->value(), 5);
-            QVERIFY(form.ReconnectCheck->isChecked() && form.AutoDeleteCheck->isChecked());
-            QVERIFY(form.DateTimeOverlayCheck->isChecked() && !form.TitleOverlayCheck->isChecked());
-            QCOMPARE(form.UsernameEdit->text(), QString("owner"));
-            QCOMPARE(form.CommandTable->item(0, 1)->text(), QString("OFF"));
-            QCOMPARE(form.CommandTable->item(3, 1)->text(), QString("Foto"));
-            QCOMPARE(form.AllowedSendersEdit->text(), QString("+49 170 1, +1 555"));
-            QCOMPARE(form.LanguageBox->count(), 5); // the language codes stand in without a table
-            QCOMPARE(form.windowTitle(), QString("Settings"));
-        });
-    }
-
     void okAppliesEveryValueInOrder()
     {
         const QString folder = SandboxHome() + "/elsewhere";
@@ -260,6 +235,7 @@ private slots:
         Open([&](TGenSettingsForm &form) {
             QCOMPARE(form.CommandTable->item(0, 1)->text(), QString("OFF"));
             QCOMPARE(form.LanguageBox->currentIndex(), 0);
+            QCOMPARE(form.AllowedSendersEdit->text(), QString("+1 555"));
             form.AutostartCheck->click();
             form.close();
         });
@@ -336,19 +312,6 @@ private slots:
         // Disabled controls keep their values and write them back.
         QCOMPARE(App().GlobalSettings.SMS_Username, QString("owner"));
         QCOMPARE(App().GlobalSettings.SMS_Command_DisableDetection, QString("OFF"));
-    }
-
-    void numberFieldsKeepTheirRanges()
-    {
-        Open([](TGenSettingsForm &form) {
-            const auto clamps = [](QSpinBox *spin, int typed, int shown) {
-                spin->setValue(typed);
-                return spin->value() == shown;
-            };
-            QVERIFY(clamps(form.ReconnectSpin, 29, 30) && clamps(form.ReconnectSpin, 101, 100));
-            QVERIFY(clamps(form.AutoDeleteSpin, 0, 1) && clamps(form.AutoDeleteSpin, 101, 100));
-            QVERIFY(clamps(form.DelaySpin, -1, 0) && clamps(form.DelaySpin, 10001, 10000));
-        });
     }
 
     void folderAndHelpButtons()

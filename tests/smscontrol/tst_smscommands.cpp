@@ -68,14 +68,6 @@ private slots:
         QCOMPARE(parsed, texts);
     }
 
-    void parserTakesTheTimeOfReceiptForAnUnreadableDate()
-    {
-        TManualClock clock(dt::EncodeDate(2026, 5, 4) + dt::EncodeTime(3, 2, 1));
-        const QList<TSMS> messages = ParseSMSResponse("ON{#}+1{#}not a date{#}");
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].DateTime, clock.Value());
-    }
-
     // Any text, however broken: no crash, no field holding a separator, no text read twice.
     void parserSurvivesRandomResponses()
     {

@@ -286,6 +286,29 @@ private slots:
                                               "SMS Command is received: status"}));
     }
 
+    // Shutdown begins while a run is going: the commands that reach the cameras after that are not
+    // carried out, and the run ends without replies.
+    void shutdownEndsARunBeforeItsCameraActions()
+    {
+        EnableSMSControl();
+        TCamera &door = fx->AddCamera("Door");
+        fx->Control(door).detector = true;
+        fake->response = {1, Message("OFF", "+1")};
+        fake->holdFetch = true;
+        TSMSControl control(fake.get());
+        QSignalSpy finished(&control, &TSMSControl::RunFinished);
+        control.SMSCommanderTimerTimer();
+        QVERIFY(fake->fetched.tryAcquire(1, 5000));
+        TTimer terminator(16000, true);
+        SetShutdownMarker(&terminator);
+        fake->release.release();
+        QVERIFY(finished.wait(5000));
+        SetShutdownMarker(nullptr);
+        QVERIFY(fx->Control(door).detector);
+        QVERIFY(fake->Sent().isEmpty());
+        QCOMPARE(fx->log.Take(), QStringList{"SMS Command is received: OFF"});
+    }
+
     // The worker is waiting for the user-interface thread when the processor goes away: it is released at
     // once, does nothing more and sends nothing.
     void processorGoingAwayReleasesItsRun()
