@@ -5,10 +5,10 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/monitoringwiring.h"
-#include "notify/smsalerts.h"
+#include "notify/alertsenders.h"
+#include "notify/mailservice.h"
 #include "pendingsubsystems.h"
 #include "platform/termination.h"
-#include "runtime/alarms.h"
 #include "runtime/framestats.h"
 #include "settingsdialog/settingscommands.h"
 #include "smscontrol/smscontrol.h"
@@ -24,6 +24,10 @@ int main(int argc, char *argv[])
     // The window may hide in the notification area; the program ends only when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The notifications outlive the main window, whose shutdown releases the mail components.
+    TMailService mail;
+    TAlertSenders alertSenders;
+
     const bool hide = HasHideSwitch(QApplication::arguments());
     TMainForm form(TMainFormOptions{hide, QString(), QString()});
     TCameraWiring cameras(form);
@@ -31,9 +35,7 @@ int main(int argc, char *argv[])
     TPendingSubsystems pending;
     TSMSControl smsControl;
     TSettingsCommands settings(form, *form.ReconnectTimer, cameras);
-    form.Plug({cameras, pending, monitoring, settings, smsControl, pending});
-    // Alert SMS go out through the notifications (the alert email is not wired yet).
-    SetAlertSenders({}, SMSOnTimer);
+    form.Plug({cameras, pending, monitoring, settings, smsControl, mail});
     QObject::connect(&form, &TMainForm::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });

@@ -3,12 +3,11 @@
 // arrives; when this file is empty it goes.
 #include "core/subsystems.h"
 
-class TPendingSubsystems : public ICameraListCommands, public IMailService
+class TPendingSubsystems : public ICameraListCommands
 {
 public:
     void AddCamera() override {}
     void RemoveCamera() override {}
     void EditCamera() override {}
     void ReleaseCatalogue() override {}
-    void ReleaseMailComponents() override {}
 };

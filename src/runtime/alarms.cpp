@@ -16,14 +16,7 @@
 
 namespace {
 
-TAlertSender g_emailOnTimer;
-TAlertSender g_smsOnTimer;
-
-void Send(const TAlertSender &sender, TCamera &camera)
-{
-    if (sender)
-        sender(camera);
-}
+IAlertSenders *g_alertSenders = nullptr;
 
 void Increment(int &count)
 {
@@ -54,7 +47,7 @@ void AlertByEmail(TCamera &camera, TDateTime now, int delayMinutes)
         camera.Email_Timer->SetInterval(EmailTimerInterval(camera.recording_TakeSnapshotsInterval_sec));
         camera.Email_Timer->SetEnabled(true);
     } else {
-        Send(g_emailOnTimer, camera);
+        SendEmailAlert(camera);
     }
 }
 
@@ -75,7 +68,7 @@ void AlertBySMS(TCamera &camera, TDateTime now, int delayMinutes)
         return;
     camera.SMS_NextMinTimeToSend = now + delayMinutes * dt::OneMinute;
     WriteAlarmLine(camera, Translate(QStringLiteral("Sending sms to ")) + camera.notification_SMSMobilePhoneNumber);
-    Send(g_smsOnTimer, camera);
+    SendSMSAlert(camera);
 }
 
 void BringWindowBack()
@@ -166,12 +159,16 @@ void WriteAlarmLine(const TCamera &camera, const QString &action)
     ShowAlartOnBaloonIfNeeded(LogLine(Now(), text));
 }
 
-void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer)
+void SetAlertSenders(IAlertSenders *senders) { g_alertSenders = senders; }
+
+void SendEmailAlert(TCamera &camera)
 {
-    g_emailOnTimer = std::move(emailOnTimer);
-    g_smsOnTimer = std::move(smsOnTimer);
+    if (g_alertSenders)
+        g_alertSenders->EmailOnTimer(camera);
 }
 
-void SendEmailAlert(TCamera &camera) { Send(g_emailOnTimer, camera); }
-
-void SendSMSAlert(TCamera &camera) { Send(g_smsOnTimer, camera); }
+void SendSMSAlert(TCamera &camera)
+{
+    if (g_alertSenders)
+        g_alertSenders->SMSOnTimer(camera);
+}

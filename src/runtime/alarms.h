@@ -4,8 +4,6 @@
 // times, the alarm lines and bringing the hidden main window back.
 #include <QString>
 
-#include <functional>
-
 struct TCamera;
 
 // Motion events with a smaller global motion ratio are ignored entirely.
@@ -28,10 +26,17 @@ int EmailTimerInterval(int snapshotIntervalSec);
 // line to the balloon alert.
 void WriteAlarmLine(const TCamera &camera, const QString &action);
 
-// The alert senders of the notifications (the camera's EmailOnTimer and SMSOnTimer), installed by them;
-// until then an alert that is due goes nowhere.
-using TAlertSender = std::function<void(TCamera &)>;
-void SetAlertSenders(TAlertSender emailOnTimer, TAlertSender smsOnTimer);
+// The notifications' alert senders (the camera's EmailOnTimer and SMSOnTimer), implemented in a higher
+// folder and installed there; until one is installed an alert that is due goes nowhere.
+class IAlertSenders
+{
+public:
+    virtual ~IAlertSenders() = default;
+    virtual void EmailOnTimer(TCamera &camera) = 0;
+    virtual void SMSOnTimer(TCamera &camera) = 0;
+};
+// Installs the senders (not owned); nullptr removes them.
+void SetAlertSenders(IAlertSenders *senders);
 // Runs the installed sender (the camera's Email_Timer and SMS_Timer ticks); nothing when none is installed.
 void SendEmailAlert(TCamera &camera);
 void SendSMSAlert(TCamera &camera);

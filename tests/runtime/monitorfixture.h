@@ -82,6 +82,17 @@ private:
 
 // A fresh application state whose cameras have fake components and timers wired to the runtime's
 // handlers; the fake main window installed; the manual clock at the given start.
+// Counts the alerts handed to the notifications.
+struct TCountingAlertSenders : IAlertSenders
+{
+    TCountingAlertSenders() { SetAlertSenders(this); }
+    ~TCountingAlertSenders() override { SetAlertSenders(nullptr); }
+    void EmailOnTimer(TCamera &) override { ++emails; }
+    void SMSOnTimer(TCamera &) override { ++sms; }
+    int emails = 0;
+    int sms = 0;
+};
+
 struct TRuntimeFixture
 {
     TManualClock clock;
@@ -104,7 +115,7 @@ struct TRuntimeFixture
     {
         SetCameraControlResolver({});
         SetRuntimeWindow(nullptr);
-        SetAlertSenders({}, {});
+        SetAlertSenders(nullptr);
         ResetApplicationState();
     }
 

@@ -116,8 +116,8 @@ private slots:
         door.notification_SMTPRecipient = "guard@example.org";
         door.notification_SMSMobilePhoneNumber = "+100";
         App().GlobalSettings.DelayBetweenEmailsAndSMS_min = 5;
-        int emails = 0, sms = 0;
-        SetAlertSenders([&](TCamera &) { ++emails; }, [&](TCamera &) { ++sms; });
+        TCountingAlertSenders senders;
+        const int &emails = senders.emails, &sms = senders.sms;
         for (QTime t : {QTime(12, 0), QTime(12, 2, 30), QTime(12, 5), QTime(12, 5, 1)}) {
             f.clock.Set(At(2024, 5, 1, t.hour(), t.minute(), t.second()));
             CameraMotionDetected(door, 0.2);
@@ -140,8 +140,8 @@ private slots:
         door.notification_SendToEmail = door.notification_AttachSnapshotsToEmail = door.recording_TakeSnapshots = true;
         door.recording_TakeSnapshotsInterval_sec = 2;
         f.Control(door).snapshotFile = folder.filePath("Door_000002.jpg");
-        int emails = 0;
-        SetAlertSenders([&](TCamera &) { ++emails; }, {});
+        TCountingAlertSenders senders;
+        const int &emails = senders.emails;
         CameraMotionDetected(door, 0.2);
         QVERIFY(emails == 0 && door.Email_Timer->Enabled());
         QCOMPARE(door.Email_Timer->Interval(), 4300);
