@@ -529,7 +529,7 @@ int BenchCameras(int argc, char **argv)
     // Wait until the frames of all cameras are being analysed (or, for a program that cannot keep up, 20 s
     // after the first analysed frame), then a little longer.
     const double expectedPerSecond = o.Count * o.Fps;
-    std::optional<TStats> previous = nextStats(30000);
+    std::optional<TStats> previous = nextStats(o.Wrapper.isEmpty() ? 30000 : 300000);  // a profiler is slow
     const double idleRssMb = ProcessRssMb(pid);  // the first report comes before the first reconnection tick
     QElapsedTimer warm, sinceFirstFrame;
     warm.start();

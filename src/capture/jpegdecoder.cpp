@@ -1,33 +1,19 @@
 #include "capture/jpegdecoder.h"
 
+#include "capture/framebuffers.h"
+
 #include <turbojpeg.h>
 
 #include <algorithm>
 
 QImage TFramePool::Take(QSize size)
 {
-    for (auto it = m_images.begin(); it != m_images.end(); ++it) {
-        if (it->size() == size && it->isDetached()) {
-            // Only the pool holds it: move it out so that writing into it does not copy it.
-            QImage image = std::move(*it);
-            m_images.erase(it);
-            return image;
-        }
-    }
-    return QImage(size, QImage::Format_RGB32);
+    return TakeFramePicture(size);
 }
 
-void TFramePool::Give(const QImage &image)
+void TFramePool::Give(const QImage &)
 {
-    if (image.isNull())
-        return;
-    m_images.push_back(image);
-    if (int(m_images.size()) <= m_capacity)
-        return;
-    // Too many: forget a buffer of another size first, else the oldest.
-    auto victim = std::find_if(m_images.begin(), m_images.end(),
-                               [&](const QImage &i) { return i.size() != image.size(); });
-    m_images.erase(victim != m_images.end() ? victim : m_images.begin());
+    // Buffers go back to the shared cache by themselves once the last copy of their picture is gone.
 }
 
 namespace {
