@@ -6,6 +6,7 @@
 int BenchMotion(int argc, char **argv);
 int BenchRecord(int argc, char **argv);
 int BenchPipeline(int argc, char **argv);
+int BenchCameras(int argc, char **argv);
 
 namespace {
 
@@ -19,6 +20,7 @@ struct TBenchCommand
 const TBenchCommand Commands[] = {
     {"motion", BenchMotion, "motion scan against the SSE2 sum-of-absolute-differences floor, 720p and 1080p"},
     {"record", BenchRecord, "encoding cost per 720p frame and file size per minute, MPEG-4 and uncompressed"},
+    {"cameras", BenchCameras, "the whole program with N cameras on one simulated stream against TurboJPEG decoding alone"},
     {"pipeline", BenchPipeline, "decode + motion analysis + hand-off of a 720p MJPEG stream against TurboJPEG decoding alone"},
 };
 

@@ -11,6 +11,7 @@
 #include "notify/alertsenders.h"
 #include "notify/mailservice.h"
 #include "platform/termination.h"
+#include "runtime/framestats.h"
 #include "runtime/runtimeservices.h"
 #include "settingsdialog/settingscommands.h"
 #include "smscontrol/smscontrol.h"
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
     // Installed before start-up so that a request arriving meanwhile is served once the loop runs.
     platform::InstallTerminationHandler([&form] { form.SystemCloseRequest(); });
 
+    const auto frameStats = StartFrameStatsIfEnabled();
     if (!form.Startup())
         return 0;
     if (!hide)

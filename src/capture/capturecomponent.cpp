@@ -336,6 +336,8 @@ void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
         if (!canvas.isNull()) {
             m_drawn = canvas;
             m_shown = canvas;
+        } else {
+            m_drawn = QImage();  // nothing drawn on this frame: no copy is kept for the next one either
         }
     }
     m_hasPicture = true;
@@ -412,11 +414,19 @@ void TCaptureComponent::PaintPicture(QPainter &painter, const QRect &area) const
 void TCaptureComponent::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), m_color);
     const QRect content = ContentRect();
-    if (m_hasPicture && m_displayVisible && m_displayEmbedded && !m_shown.isNull()) {
+    if (m_hasPicture && m_displayVisible && m_displayEmbedded && !m_shown.isNull() && content.isValid()) {
+        // The picture (with black bars where it leaves room) covers the content: only the edge around it is
+        // filled, which spares a second write of every pixel of the view for every frame.
+        const QRect all = rect();
+        painter.fillRect(QRect(all.left(), all.top(), all.width(), content.top() - all.top()), m_color);
+        painter.fillRect(QRect(all.left(), content.bottom() + 1, all.width(), all.bottom() - content.bottom()), m_color);
+        painter.fillRect(QRect(all.left(), content.top(), content.left() - all.left(), content.height()), m_color);
+        painter.fillRect(QRect(content.right() + 1, content.top(), all.right() - content.right(), content.height()),
+                         m_color);
         PaintPicture(painter, content);
     } else {
+        painter.fillRect(rect(), m_color);
         if (m_showCaption && !m_caption.isEmpty()) {
             painter.setPen(m_fontColor);
             painter.setFont(font());

@@ -235,6 +235,8 @@ public:
     const TOverlaySet &Overlays() const { return m_overlays; }
 
     // --- motion detector (behaviour in motiondetector.h)
+    // Frames the switched-on detector compared with a base since the component was created. Any thread.
+    quint64 AnalysedFrames() const { return m_shared->AnalysedFrames.load(std::memory_order_relaxed); }
     bool MotionDetector_Enabled() const { return m_detector->MotionDetector_Enabled(); }
     void SetMotionDetector_Enabled(bool value);
     QString MotionDetector_Grid() const { return m_detector->MotionDetector_Grid(); }

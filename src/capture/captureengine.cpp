@@ -116,6 +116,8 @@ bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
 
     const bool analysed = m_shared->MotionEnabled.load();
     const TMotionResult motion = m_shared->Detector->ProcessFrame(frame);
+    if (motion.Analysed)
+        m_shared->AnalysedFrames.fetch_add(1, std::memory_order_relaxed);
 
     std::shared_ptr<const TOverlaySet> overlays;
     {

@@ -76,6 +76,7 @@ struct TCaptureShared
     TMotionDetector *Detector = nullptr;       // owned by the component, used by both threads
     std::atomic<bool> MotionEnabled{false};    // events are raised for frames analysed while this was set
     std::atomic<bool> Stopping{false};         // the component is going away: finish quickly
+    std::atomic<quint64> AnalysedFrames{0};    // frames compared by the switched-on detector, ever
 
     // Set by the component: post work to the UI thread (safe to call from the capture thread).
     std::function<void()> NotifyFrames;

@@ -1,41 +1,26 @@
 #include "capture/jpegdecoder.h"
 
+#include "capture/framebuffers.h"
+
 #include <turbojpeg.h>
 
 #include <algorithm>
 
 QImage TFramePool::Take(QSize size)
 {
-    for (auto it = m_images.begin(); it != m_images.end(); ++it) {
-        if (it->size() == size && it->isDetached()) {
-            // Only the pool holds it: move it out so that writing into it does not copy it.
-            QImage image = std::move(*it);
-            m_images.erase(it);
-            return image;
-        }
-    }
-    return QImage(size, QImage::Format_RGB32);
+    return TakeFramePicture(size);
 }
 
-void TFramePool::Give(const QImage &image)
+void TFramePool::Give(const QImage &) {}
+
+int TFramePool::Size() const
 {
-    if (image.isNull())
-        return;
-    m_images.push_back(image);
-    while (int(m_images.size()) > m_capacity || (m_images.size() > 2 && KeptBytes() > MaxKeptBytes)) {
-        // Too many: forget a buffer of another size first, else the oldest.
-        auto victim = std::find_if(m_images.begin(), m_images.end(),
-                                   [&](const QImage &i) { return i.size() != image.size(); });
-        m_images.erase(victim != m_images.end() ? victim : m_images.begin());
-    }
+    return SpareFrameBuffers();
 }
 
 qint64 TFramePool::KeptBytes() const
 {
-    qint64 bytes = 0;
-    for (const QImage &image : m_images)
-        bytes += image.sizeInBytes();
-    return bytes;
+    return SpareFrameBufferBytes();
 }
 
 namespace {

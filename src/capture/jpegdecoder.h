@@ -1,31 +1,28 @@
 #pragma once
 // JPEG to 32-bit BGR frames with TurboJPEG, straight into reused picture buffers.
+#include "capture/framebuffers.h"
+
 #include <QByteArrayView>
 #include <QImage>
 #include <QString>
 
 #include <vector>
 
-// A few frame buffers that are used again once nobody holds them any more. A buffer handed out is shared
-// with whoever keeps the frame (display slot, detector, recorder); it is taken again only when those have
-// let go, so a frame that someone still holds is never overwritten. It keeps at most `capacity` buffers,
-// and of large pictures only as many as fit in MaxKeptBytes (at least two).
+// Where a decoder takes its frame buffers: the buffers shared by all cameras (capture/framebuffers.h). A
+// buffer handed out is shared with whoever keeps the frame (display slot, detector, recorder); it is taken
+// again only when those have let go, so a frame that someone still holds is never overwritten.
 class TFramePool
 {
 public:
-    static constexpr qint64 MaxKeptBytes = 64 * 1024 * 1024;
+    static constexpr qint64 MaxKeptBytes = MaxSpareFrameBufferBytes;
 
-    explicit TFramePool(int capacity = 6) : m_capacity(capacity) {}
-    // A Format_RGB32 picture of that size that nobody else holds (a pooled one or a new one).
+    // A Format_RGB32 picture of that size that nobody else holds (a spare one or a new one).
     QImage Take(QSize size);
-    // Keeps the buffer for later use (it is reused once every other holder has released it).
+    // Nothing to do: the buffer goes back by itself once the last copy of its picture is gone.
     void Give(const QImage &image);
-    int Size() const { return int(m_images.size()); }
+    // Spare buffers kept for reuse, and their bytes (shared by all pools).
+    int Size() const;
     qint64 KeptBytes() const;
-
-private:
-    int m_capacity;
-    std::vector<QImage> m_images;
 };
 
 class TJpegDecoder

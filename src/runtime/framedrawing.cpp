@@ -29,13 +29,17 @@ void DrawCameraFrame(const TCamera &camera, const TFrameBitmapInfo &frame)
         selected >= 0 && selected < int(app.Cameras.size()) && app.Cameras[size_t(selected)].get() == &camera;
     if (!isSelected && !camera.detector_MotionWasDetected && !app.GlobalSettings.DateTimeOverlay)
         return;
+    // Only the full-screen hint and the alert draw anything; without them the frame is not even copied.
+    const bool fullScreen = camera.Grabber && camera.Grabber->GetDisplayFullScreen(0);
+    if (!fullScreen && !camera.detector_MotionWasDetected)
+        return;
     QPainter *dc = frame.BitmapDC();
     if (!dc)
         return;
     const int w = frame.BitmapWidth;
     const int h = frame.BitmapHeight;
     dc->setBrush(Qt::NoBrush);
-    if (camera.Grabber && camera.Grabber->GetDisplayFullScreen(0)) {
+    if (fullScreen) {
         dc->setFont(DrawnTextFont(w));
         dc->setPen(Qt::white);
         const QFontMetrics metrics(dc->font(), dc->device());

@@ -73,6 +73,7 @@ private slots:
             QCOMPARE(events.Motion[i].Time, qint64(i + 1) * 400000);
         }
         QVERIFY(events.AllOnUiThread);
+        QCOMPARE(c->AnalysedFrames(), quint64(5));  // the first frame has nothing to be compared with
 
         c->SetMotionDetector_Enabled(false);
         const int frames = events.Frames;
@@ -82,6 +83,7 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(events.Motion.size(), 6);
         QVERIFY(events.Frames > frames);
+        QCOMPARE(c->AnalysedFrames(), quint64(5));
 
         // Numbers count again from 1 after a restart.
         c->SetMotionDetector_Enabled(true);

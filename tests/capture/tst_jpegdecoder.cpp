@@ -55,11 +55,12 @@ private slots:
         QVERIFY(!jpeg.isEmpty());
         TJpegDecoder decoder;
         TFramePool pool;
+        const qint64 keptBefore = pool.KeptBytes();  // the buffers are shared with the rows before
         QImage out;
         QVERIFY(!decoder.Decode(jpeg, pool, out));
         QVERIFY2(decoder.LastError().contains(reason, Qt::CaseInsensitive), qPrintable(decoder.LastError()));
         QVERIFY(out.isNull());
-        QVERIFY(pool.KeptBytes() <= 640 * 480 * 4);
+        QVERIFY(pool.KeptBytes() - keptBefore <= 640 * 480 * 4);
         // The decoder goes on with the next good picture.
         QVERIFY(decoder.Decode(Encode(32, 16, false), pool, out));
         QCOMPARE(out.size(), QSize(32, 16));

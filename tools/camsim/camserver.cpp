@@ -52,7 +52,7 @@ QHash<QByteArray, QByteArray> DigestParams(QByteArray text)
 } // namespace
 
 TCamServer::TCamServer(const TCamServerOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_server(new QTcpServer(this)), m_scene(options.Size),
+    : QObject(parent), m_options(options), m_server(new QTcpServer(this)), m_scene(options.Size, options.Look),
       m_random(QRandomGenerator::securelySeeded())
 {
     m_nonce = QByteArray::number(m_random.generate64(), 16) + QByteArray::number(m_random.generate64(), 16);

@@ -28,6 +28,7 @@ struct TCamServerOptions
     quint16 Port = 8081;
     QSize Size{640, 480};
     double Fps = 10;
+    TSceneLook Look = TSceneLook::Plain;
     QString User;
     QString Password;
     bool Digest = false;

@@ -34,6 +34,10 @@ int main(int argc, char *argv[])
                                       QStringLiteral("P"));
     const QCommandLineOption auth(QStringLiteral("auth"), QStringLiteral("basic or digest (default basic)."),
                                   QStringLiteral("basic|digest"), QStringLiteral("basic"));
+    const QCommandLineOption scene(QStringLiteral("scene"),
+                                   QStringLiteral("plain (colour bars) or camera (texture and sensor noise, "
+                                                  "100-200 KB per 720p picture)."),
+                                   QStringLiteral("plain|camera"), QStringLiteral("plain"));
     const QCommandLineOption motion(QStringLiteral("motion"), QStringLiteral("Start with a moving scene."));
     const QCommandLineOption demo(QStringLiteral("write-demo-camdat"),
                                   QStringLiteral("Write FOLDER/cam.dat with one camera on this simulator (at --port) "
@@ -54,7 +58,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption manufacturer(QStringLiteral("manufacturer"),
                                           QStringLiteral("Manufacturer announced with --upnp."), QStringLiteral("TEXT"),
                                           QStringLiteral("Ostrivo"));
-    parser.addOptions({port, bind, size, fps, user, password, auth, motion, demo, demoCount, upnp, udn, modelUrl,
+    parser.addOptions({port, bind, size, fps, scene, user, password, auth, motion, demo, demoCount, upnp, udn, modelUrl,
                        manufacturer});
     parser.process(app);
 
@@ -85,6 +89,10 @@ int main(int argc, char *argv[])
     options.Fps = parser.value(fps).toDouble(&ok);
     if (!ok || options.Fps <= 0 || options.Fps > 120)
         return fail(QStringLiteral("bad fps, use 0 < F <= 120"));
+    const QString look = parser.value(scene).toLower();
+    if (look != QLatin1String("plain") && look != QLatin1String("camera"))
+        return fail(QStringLiteral("bad scene, use plain or camera"));
+    options.Look = look == QLatin1String("camera") ? TSceneLook::Camera : TSceneLook::Plain;
     options.User = parser.value(user);
     options.Password = parser.value(password);
     const QString authValue = parser.value(auth).toLower();

@@ -1,0 +1,124 @@
+#include "capture/framebuffers.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+// The buffer's size is kept in front of its pixels.
+constexpr size_t HeaderBytes = 64;
+
+class TFrameBufferCache
+{
+public:
+    unsigned char *Take(size_t bytes)
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            // The buffer given back last first: some of it may still be in the processor's caches.
+            for (auto it = m_spare.rbegin(); it != m_spare.rend(); ++it) {
+                if (BufferBytes(*it) == bytes) {
+                    unsigned char *block = *it;
+                    m_spare.erase(std::next(it).base());
+                    m_spareBytes -= bytes;
+                    return block;
+                }
+            }
+        }
+        auto *block = static_cast<unsigned char *>(std::malloc(HeaderBytes + bytes));
+        if (block)
+            *reinterpret_cast<size_t *>(block) = bytes;
+        return block;
+    }
+
+    void Return(unsigned char *block)
+    {
+        std::vector<unsigned char *> freed;
+        {
+            QMutexLocker lock(&m_mutex);
+            int sameSize = 0;
+            for (unsigned char *spare : m_spare)
+                sameSize += BufferBytes(spare) == BufferBytes(block);
+            if (sameSize >= MaxSpareFrameBuffers) {
+                freed.push_back(block);
+            } else {
+                m_spare.push_back(block);
+                m_spareBytes += BufferBytes(block);
+            }
+            // Over the byte bound: forget spares of other sizes first (a camera changed its picture size),
+            // then the oldest.
+            while (m_spareBytes > MaxSpareFrameBufferBytes && m_spare.size() > 2) {
+                auto victim = std::find_if(m_spare.begin(), m_spare.end(), [&](const unsigned char *spare) {
+                    return BufferBytes(spare) != BufferBytes(block);
+                });
+                if (victim == m_spare.end())
+                    victim = m_spare.begin();
+                m_spareBytes -= BufferBytes(*victim);
+                freed.push_back(*victim);
+                m_spare.erase(victim);
+            }
+        }
+        for (unsigned char *spare : freed)
+            std::free(spare);
+    }
+
+    int Spare()
+    {
+        QMutexLocker lock(&m_mutex);
+        return int(m_spare.size());
+    }
+
+    qint64 SpareBytes()
+    {
+        QMutexLocker lock(&m_mutex);
+        return qint64(m_spareBytes);
+    }
+
+private:
+    static size_t BufferBytes(const unsigned char *block) { return *reinterpret_cast<const size_t *>(block); }
+
+    QMutex m_mutex;
+    std::vector<unsigned char *> m_spare;
+    size_t m_spareBytes = 0;
+};
+
+// Never destroyed: pictures may be released by static destructors after the end of main().
+TFrameBufferCache &Cache()
+{
+    static auto *cache = new TFrameBufferCache;
+    return *cache;
+}
+
+void ReturnBuffer(void *block)
+{
+    Cache().Return(static_cast<unsigned char *>(block));
+}
+
+} // namespace
+
+QImage TakeFramePicture(QSize size)
+{
+    if (size.isEmpty())
+        return {};
+    const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+    unsigned char *block = Cache().Take(size_t(bytesPerLine) * size_t(size.height()));
+    if (!block)
+        return {};
+    return QImage(block + HeaderBytes, size.width(), size.height(), bytesPerLine, QImage::Format_RGB32, ReturnBuffer,
+                  block);
+}
+
+int SpareFrameBuffers()
+{
+    return Cache().Spare();
+}
+
+qint64 SpareFrameBufferBytes()
+{
+    return Cache().SpareBytes();
+}

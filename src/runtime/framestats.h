@@ -1,0 +1,17 @@
+#pragma once
+// Figures for measuring the running program from outside (ostrivo-bench cameras), logged at info level in
+// the category "ostrivo.stats", which is off unless enabled (QT_LOGGING_RULES="ostrivo.stats.info=true").
+// While off nothing is set up and nothing runs. While on:
+//   "window shown"                            once, when the first top-level window is first painted;
+//   "frames analysed=<n> stall_ms=<m>"        every second: frames compared by the detectors of all cameras
+//                                             so far, and the longest user-interface stall of that second.
+#include <QLoggingCategory>
+#include <QObject>
+
+#include <memory>
+
+Q_DECLARE_LOGGING_CATEGORY(ostrivoStats)
+
+// Starts the figures when the category is enabled (they run while the object lives; null when disabled);
+// call once, before the main window is shown.
+std::unique_ptr<QObject> StartFrameStatsIfEnabled();

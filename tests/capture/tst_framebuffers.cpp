@@ -1,0 +1,94 @@
+// The picture buffers shared by all cameras: a buffer is reused only once every copy of its picture is gone,
+// also when the last copy goes on another thread, and the spares kept are bounded.
+#include "capture/framebuffers.h"
+#include "capture/jpegdecoder.h"
+
+#include <QBuffer>
+#include <QtTest>
+
+#include <thread>
+#include <vector>
+
+class TestFrameBuffers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bufferComesBackWhenTheLastCopyIsGone()
+    {
+        const QSize size(320, 240);
+        QImage picture = TakeFramePicture(size);
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(picture.format(), QImage::Format_RGB32);
+        QVERIFY(picture.isDetached());
+        picture.fill(Qt::red);
+        const uchar *bits = picture.constBits();
+        const int spare = SpareFrameBuffers();
+
+        QImage shown = picture;  // the display slot keeps the frame
+        picture = QImage();
+        QCOMPARE(SpareFrameBuffers(), spare);
+        // Held: a new picture never gets this buffer, and writing it leaves the held frame alone.
+        QImage next = TakeFramePicture(size);
+        QVERIFY(next.constBits() != bits);
+        next.fill(Qt::blue);
+        QCOMPARE(shown.pixelColor(10, 10), QColor(Qt::red));
+
+        shown = QImage();
+        QCOMPARE(SpareFrameBuffers(), spare + 1);
+        QImage reused = TakeFramePicture(size);
+        QCOMPARE(reused.constBits(), bits);
+        QCOMPARE(SpareFrameBuffers(), spare);
+    }
+
+    // The display slot on the UI thread often drops a frame last.
+    void lastCopyDroppedOnAnotherThread()
+    {
+        const QSize size(64, 48);
+        QImage picture = TakeFramePicture(size);
+        const uchar *bits = picture.constBits();
+        const int spare = SpareFrameBuffers();
+        std::thread other([copy = picture]() mutable { copy = QImage(); });
+        picture = QImage();
+        other.join();
+        QCOMPARE(SpareFrameBuffers(), spare + 1);
+        QCOMPARE(TakeFramePicture(size).constBits(), bits);
+    }
+
+    void sparesAreBounded()
+    {
+        const int before = SpareFrameBuffers();  // of other sizes
+        std::vector<QImage> pictures;
+        for (int i = 0; i < 3 * MaxSpareFrameBuffers; ++i)
+            pictures.push_back(TakeFramePicture(QSize(96, 64)));
+        pictures.clear();
+        QVERIFY(SpareFrameBuffers() > before);
+        QVERIFY(SpareFrameBuffers() <= before + MaxSpareFrameBuffers);
+        QVERIFY(TakeFramePicture(QSize()).isNull());
+    }
+
+    // Decoded frames come from the shared buffers: two decoders (two cameras) take turns with one buffer.
+    void decodersShareBuffers()
+    {
+        QImage source(160, 120, QImage::Format_RGB32);
+        source.fill(QColor(40, 80, 120));
+        QByteArray jpeg;
+        {
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(source.save(&buffer, "JPG"));
+        }
+        TJpegDecoder first, second;
+        TFramePool firstPool, secondPool;
+        QImage frame;
+        QVERIFY(first.Decode(jpeg, firstPool, frame));
+        const uchar *bits = frame.constBits();
+        frame = QImage();
+        QVERIFY(second.Decode(jpeg, secondPool, frame));
+        QCOMPARE(frame.constBits(), bits);
+        QVERIFY(qAbs(frame.pixelColor(80, 60).blue() - 120) < 8);
+    }
+};
+
+QTEST_MAIN(TestFrameBuffers)
+#include "tst_framebuffers.moc"
