@@ -1,5 +1,6 @@
 #include "capture/capturecomponent.h"
 
+#include "capture/displaypicture.h"
 #include "capture/fullscreenwindow.h"
 #include "capture/jpegencoder.h"
 #include "capture/recordingsink.h"
@@ -268,13 +269,16 @@ void TCaptureComponent::TakeFrames()
 {
     std::deque<TMotionEvent> motion;
     TVideoFrame frame;
+    QImage shown;
     bool hasFrame = false;
     {
         QMutexLocker lock(&m_shared->Mutex);
         motion.swap(m_shared->Motion);
         hasFrame = m_shared->HasNewFrame;
-        if (hasFrame)
+        if (hasFrame) {
             frame = m_shared->Latest;
+            shown = std::move(m_shared->LatestShown);
+        }
         m_shared->HasNewFrame = false;
         m_shared->NotifyPosted = false;
     }
@@ -290,7 +294,7 @@ void TCaptureComponent::TakeFrames()
     }
     m_inMotionEvents = false;
     if (hasFrame && m_session == session && m_state != cs_Down)
-        ShowFrame(frame);
+        ShowFrame(frame, shown);
 }
 
 void TCaptureComponent::RaiseMotionEvent(const TMotionEvent &event)
@@ -307,21 +311,25 @@ void TCaptureComponent::RaiseMotionEvent(const TMotionEvent &event)
         CaptureFrameRequested(LatestFrame());
 }
 
-void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
+void TCaptureComponent::ShowFrame(const TVideoFrame &frame, const QImage &shown)
 {
-    m_shown = frame.Image;  // m_drawn is ours alone again from here
+    // The capture thread made no picture while the view was not on screen: none is kept until it is
+    // painted again (ShownPicture), so that a hidden view holds no frame of its own.
+    m_shown = shown;  // m_drawn is ours alone again from here
+    m_shownFrameSize = frame.Image.size();
     if (OnFrameBitmap) {
+        const QImage &picture = shown.isNull() ? frame.Image : shown;
         QImage canvas;  // outlives the painter, whatever the handler does
         QPainter painter;
         TFrameBitmapInfo info;
-        info.BitmapWidth = frame.Image.width();
-        info.BitmapHeight = frame.Image.height();
+        info.BitmapWidth = picture.width();
+        info.BitmapHeight = picture.height();
         info.m_open = [&]() -> QPainter * {
             if (!painter.isActive()) {
                 canvas = std::move(m_drawn);
-                if (canvas.size() != frame.Image.size() || !canvas.isDetached())
-                    canvas = QImage(frame.Image.size(), QImage::Format_RGB32);
-                std::memcpy(canvas.bits(), frame.Image.constBits(), size_t(frame.Image.sizeInBytes()));
+                if (canvas.size() != picture.size() || !canvas.isDetached())
+                    canvas = QImage(picture.size(), QImage::Format_RGB32);
+                std::memcpy(canvas.bits(), picture.constBits(), size_t(picture.sizeInBytes()));
                 painter.begin(&canvas);
             }
             return &painter;
@@ -344,6 +352,27 @@ void TCaptureComponent::ShowFrame(const TVideoFrame &frame)
     Repaint();
 }
 
+const QImage &TCaptureComponent::ShownPicture()
+{
+    if (m_shown.isNull() && m_hasPicture) {
+        m_shown = LatestFrame().Image;
+        m_shownFrameSize = m_shown.size();
+    }
+    return m_shown;
+}
+
+void TCaptureComponent::UpdateViewArea()
+{
+    QSize area;
+    if (m_fullScreen && m_fullScreen->isVisible())
+        area = m_fullScreen->size() * m_fullScreen->devicePixelRatioF();
+    else if (isVisible() && m_displayVisible && m_displayEmbedded)
+        area = ContentRect().size() * devicePixelRatioF();
+    QMutexLocker lock(&m_shared->Mutex);
+    m_shared->ViewArea = area;
+    m_shared->ViewAspect = m_aspectRatio;
+}
+
 // ------------------------------------------------------------------------------------------- display
 
 void TCaptureComponent::SetDisplayFullScreen(int, bool value)
@@ -356,10 +385,14 @@ void TCaptureComponent::SetDisplayFullScreen(int, bool value)
     if (!m_fullScreen) {
         m_fullScreen = std::make_unique<TFullScreenWindow>(
             [this](QPainter &painter, const QRect &area) {
-                if (m_hasPicture && !m_shown.isNull())
+                UpdateViewArea();
+                if (m_hasPicture && !ShownPicture().isNull())
                     PaintPicture(painter, area);
             },
-            [this] { update(); });
+            [this] {
+                UpdateViewArea();
+                update();
+            });
         m_fullScreen->setWindowTitle(windowTitle());
     }
     m_fullScreen->showFullScreen();
@@ -390,32 +423,33 @@ QRect TCaptureComponent::ContentRect() const
     return rect().adjusted(inset, inset, -inset, -inset);
 }
 
-void TCaptureComponent::PaintPicture(QPainter &painter, const QRect &area) const
+void TCaptureComponent::PaintPicture(QPainter &painter, const QRect &area)
 {
-    const QSize source = m_shown.size();
-    QSize size = area.size();
-    if (m_aspectRatio == ar_Box)
-        size = source.scaled(area.size(), Qt::KeepAspectRatio);
-    else if (m_aspectRatio == ar_PanScan)
-        size = source.scaled(area.size(), Qt::KeepAspectRatioByExpanding);
-    else if (m_aspectRatio == ar_NoResize)
-        size = source;
-    QRect target(QPoint(0, 0), size);
+    const QImage &picture = ShownPicture();
+    // Placed by the frame's size: the small picture made for this view fills the place without scaling.
+    QRect target(QPoint(0, 0), ShownPictureSize(m_shownFrameSize, area.size(), m_aspectRatio));
     target.moveCenter(area.center());
     painter.save();
     painter.setClipRect(area);
     if (target != area)
         painter.fillRect(area, Qt::black);
-    painter.drawImage(target, m_shown);
+    painter.drawImage(target, picture);
     painter.restore();
     m_overlays.Draw(painter, target.intersected(area), TOverlayLayer::LiveView);
 }
 
+void TCaptureComponent::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    UpdateViewArea();
+}
+
 void TCaptureComponent::paintEvent(QPaintEvent *)
 {
+    UpdateViewArea();
     QPainter painter(this);
     const QRect content = ContentRect();
-    if (m_hasPicture && m_displayVisible && m_displayEmbedded && !m_shown.isNull() && content.isValid()) {
+    if (m_hasPicture && m_displayVisible && m_displayEmbedded && !ShownPicture().isNull() && content.isValid()) {
         // The picture (with black bars where it leaves room) covers the content: only the edge around it is
         // filled, which spares a second write of every pixel of the view for every frame.
         const QRect all = rect();

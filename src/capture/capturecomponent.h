@@ -321,6 +321,7 @@ protected:
     void SetDragModeValue(TDragMode value) { m_dragMode = value; }
 
     void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
@@ -331,7 +332,12 @@ private:
     void BeginNewSession();
     void SourceSettingsChanged() { m_sourceChanged = true; }
     void TakeFrames();
-    void ShowFrame(const TVideoFrame &frame);
+    void ShowFrame(const TVideoFrame &frame, const QImage &shown);
+    // The picture to paint: the one shown last or, when the view was not on screen as it came, the newest
+    // frame (fetched now). Null when there is none.
+    const QImage &ShownPicture();
+    // Tells the capture thread the size (and aspect mode) that the live picture is shown at.
+    void UpdateViewArea();
     void SourceEnded(quint64 session, TSourceEnd end, const QString &realm, const QString &server);
     void GoDown();
     void RaiseMotionEvent(const TMotionEvent &event);
@@ -375,7 +381,7 @@ private:
     void PublishOverlays();
 
     QRect ContentRect() const;
-    void PaintPicture(QPainter &painter, const QRect &area) const;
+    void PaintPicture(QPainter &painter, const QRect &area);
     void Repaint();
 
     std::unique_ptr<TMotionDetector> m_detector;
@@ -412,7 +418,9 @@ private:
     bool m_hasPicture = false;        // a frame of the current start is shown
     bool m_inMotionEvents = false;
 
-    QImage m_shown;                   // the picture on screen (the frame, or m_drawn after OnFrameBitmap drew)
+    QImage m_shown;                   // the picture on screen (the frame or its small picture, or m_drawn after
+                                      // OnFrameBitmap drew); null while the view is not on screen
+    QSize m_shownFrameSize;           // the size of the frame it shows
     QImage m_drawn;                   // reused copy that OnFrameBitmap draws on
 
     TOverlaySet m_overlays;

@@ -1,5 +1,6 @@
 #include "capture/captureengine.h"
 
+#include "capture/displaypicture.h"
 #include "capture/ipcamerasource.h"
 #include "capture/webcamcapturesource.h"
 
@@ -120,9 +121,13 @@ bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
         m_shared->AnalysedFrames.fetch_add(1, std::memory_order_relaxed);
 
     std::shared_ptr<const TOverlaySet> overlays;
+    QSize viewArea;
+    TAspectRatio viewAspect = ar_Box;
     {
         QMutexLocker lock(&m_shared->Mutex);
         overlays = m_shared->FrameOverlays;
+        viewArea = m_shared->ViewArea;
+        viewAspect = m_shared->ViewAspect;
         if (m_sinksVersion != m_shared->SinksVersion) {
             m_sinks = m_shared->Sinks;
             m_sinksVersion = m_shared->SinksVersion;
@@ -135,17 +140,18 @@ bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
     }
     for (const auto &sink : m_sinks)
         sink->TakeFrame(frame);
-    Publish(frame, analysed ? &motion : nullptr);
+    Publish(frame, DisplayPicture(frame.Image, viewArea, viewAspect), analysed ? &motion : nullptr);
     return true;
 }
 
-void TCaptureEngine::Publish(const TVideoFrame &frame, const TMotionResult *motion)
+void TCaptureEngine::Publish(const TVideoFrame &frame, QImage shown, const TMotionResult *motion)
 {
     {
         QMutexLocker lock(&m_shared->Mutex);
         if (m_shared->Session != m_session)
             return;  // stopped meanwhile
         m_shared->Latest = frame;
+        m_shared->LatestShown = std::move(shown);
         m_shared->HasNewFrame = true;
         if (motion) {
             if (int(m_shared->Motion.size()) >= TCaptureShared::MaxPendingMotionEvents)

@@ -86,6 +86,9 @@ struct TCaptureShared
     QMutex Mutex;
     quint64 Session = 0;                       // bumped by the UI at every start and stop
     TVideoFrame Latest;                        // newest finished frame (kept for still captures)
+    QImage LatestShown;                        // its picture for the live view (displaypicture.h)
+    QSize ViewArea;                            // the live view's size in device pixels; empty: not on screen
+    TAspectRatio ViewAspect = ar_Box;
     bool HasNewFrame = false;
     std::deque<TMotionEvent> Motion;           // results not yet raised on the UI thread (bounded)
     bool NotifyPosted = false;
@@ -144,7 +147,7 @@ public:
 
 private:
     void DropSource();
-    void Publish(const TVideoFrame &frame, const TMotionResult *motion);
+    void Publish(const TVideoFrame &frame, QImage shown, const TMotionResult *motion);
 
     std::shared_ptr<TCaptureShared> m_shared;
     TCaptureSource *m_source = nullptr;

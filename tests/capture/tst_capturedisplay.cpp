@@ -1,4 +1,5 @@
 // What the capture component shows: pictures, overlays by target code, per-frame drawing, full screen.
+#include "capture/displaypicture.h"
 #include "capturetesthelpers.h"
 
 #include <QApplication>
@@ -154,6 +155,61 @@ private slots:
         c->OnFrameBitmap = [&](TCaptureComponent *, const TFrameInfo &, const TFrameBitmapInfo &) { ++events.Frames; };
         QVERIFY(ShowBluePicture(*c, events));
         QCOMPARE(CountPixels(c->grab().toImage(), c->rect(), Qt::red, 30), 0);
+    }
+
+    // The live view's picture is made on the capture thread at the size it is shown: every pixel is the
+    // frame's pixel under its centre, and a frame that needs no scaling goes through uncopied.
+    void displayPictureIsTheFrameAtItsShownSize()
+    {
+        QImage frame(640, 480, QImage::Format_RGB32);
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                frame.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 64 + (y / 256) * 16));
+        const QImage small = DisplayPicture(frame, {200, 200}, ar_Box);
+        QCOMPARE(small.size(), QSize(200, 150));
+        for (const QPoint at : {QPoint(0, 0), QPoint(199, 149), QPoint(57, 93), QPoint(100, 75)})
+            QCOMPARE(small.pixel(at), frame.pixel((2 * at.x() + 1) * 640 / 400, (2 * at.y() + 1) * 480 / 300));
+        QCOMPARE(DisplayPicture(frame, {400, 100}, ar_PanScan).size(), QSize(400, 300));
+        QCOMPARE(DisplayPicture(frame, {100, 90}, ar_Stretch).size(), QSize(100, 90));
+        QCOMPARE(DisplayPicture(frame, {100, 90}, ar_NoResize).constBits(), frame.constBits());
+        QCOMPARE(DisplayPicture(frame, {1280, 1024}, ar_Box).constBits(), frame.constBits());
+        QVERIFY(DisplayPicture(frame, {}, ar_Box).isNull());
+    }
+
+    // In a view smaller than the frame, drawing handlers get the small picture; a hidden view makes none and
+    // shows the newest frame once it is back on screen.
+    void smallViewShowsTheSmallPicture()
+    {
+        auto c = PushedCamera({200, 150});
+        c->SetDisplayAspectRatio(0, ar_Box);
+        TEventRecorder events(*c);
+        QSize drawnOn;
+        c->OnFrameBitmap = [&](TCaptureComponent *, const TFrameInfo &, const TFrameBitmapInfo &bitmap) {
+            ++events.Frames;
+            drawnOn = QSize(bitmap.BitmapWidth, bitmap.BitmapHeight);
+        };
+        c->StartPreview();
+        QImage halves(640, 480, QImage::Format_RGB32);
+        halves.fill(Qt::red);
+        QPainter(&halves).fillRect(QRect(320, 0, 320, 480), Blue);
+        const auto push = [&](const QImage &picture) {
+            const int before = events.Frames;
+            return c->PushFrame(picture, 0) && QTest::qWaitFor([&] { return events.Frames > before; }, 3000);
+        };
+        // The first picture may still be made for the view's size before it was shown: wait for the next.
+        QVERIFY(push(halves));
+        QVERIFY(push(halves));
+        QCOMPARE(drawnOn, QSize(200, 150));
+        const QImage shown = c->grab().toImage();
+        QCOMPARE(CountPixels(shown, QRect(0, 0, 98, 150), Qt::red, 0), 98 * 150);
+        QCOMPARE(CountPixels(shown, QRect(102, 0, 98, 150), Blue, 0), 98 * 150);
+        QCOMPARE(c->LatestFrame().Image.size(), QSize(640, 480));
+
+        c->hide();
+        QVERIFY(push(SolidFrame({640, 480}, Blue)));
+        QCOMPARE(drawnOn, QSize(640, 480));
+        c->show();
+        QCOMPARE(CountPixels(c->grab().toImage(), c->rect(), Blue, 5), 200 * 150);
     }
 
     void overlaySlotsAreCreatedOnUse()

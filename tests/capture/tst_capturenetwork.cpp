@@ -188,7 +188,8 @@ private slots:
         QCOMPARE(c->CurrentState(), cs_Preview);
         QTRY_COMPARE_WITH_TIMEOUT(c->CurrentState(), cs_Down, 30000);
         const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 2900, qPrintable(QString::number(elapsed)));
+        // Qt's coarse timers may fire up to 5 % early.
+        QVERIFY2(elapsed >= 2850, qPrintable(QString::number(elapsed)));
         // A UI thread waiting on the connection would stall for the whole time-out; a busy machine alone
         // does not come near it.
         QVERIFY2(meter.LongestGapMs() < 1500, qPrintable(QStringLiteral("UI stalled %1 ms").arg(meter.LongestGapMs())));
