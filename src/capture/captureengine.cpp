@@ -1,6 +1,7 @@
 #include "capture/captureengine.h"
 
 #include "capture/displaypicture.h"
+#include "capture/frameworkslot.h"
 #include "capture/ipcamerasource.h"
 #include "capture/webcamcapturesource.h"
 
@@ -98,15 +99,26 @@ void TCaptureEngine::ProcessPushed()
 
 bool TCaptureEngine::DeliverJpeg(QByteArrayView jpeg, qint64 time)
 {
+    if (m_session == 0)
+        return false;
+    TFrameWorkSlot slot;
     QImage image;
     if (!m_decoder.Decode(jpeg, m_pool, image))
         return false;  // a corrupt picture is skipped
-    return DeliverImage(std::move(image), time);
+    return Deliver(std::move(image), time, slot);
 }
 
 bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
 {
-    if (image.isNull() || m_session == 0)
+    if (m_session == 0)
+        return false;
+    TFrameWorkSlot slot;
+    return Deliver(std::move(image), time, slot);
+}
+
+bool TCaptureEngine::Deliver(QImage image, qint64 time, TFrameWorkSlot &slot)
+{
+    if (image.isNull())
         return false;
     if (image.format() != QImage::Format_RGB32) {
         image = image.convertToFormat(QImage::Format_RGB32);
@@ -119,6 +131,7 @@ bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
     const TMotionResult motion = m_shared->Detector->ProcessFrame(frame);
     if (motion.Analysed)
         m_shared->AnalysedFrames.fetch_add(1, std::memory_order_relaxed);
+    slot.Release();
 
     std::shared_ptr<const TOverlaySet> overlays;
     QSize viewArea;

@@ -1,5 +1,6 @@
 // Analysing frames of an unchanged size allocates no memory: malloc, calloc and realloc are counted here
-// (this program's definitions take the place of the C library's for every library it loads).
+// (this program's definitions take the place of the C library's for every library it loads; under a
+// sanitizer, its allocation hook counts them).
 #include "capture/motiondetector.h"
 #include "motionframes.h"
 
@@ -7,12 +8,24 @@
 
 #include <atomic>
 
+static std::atomic<bool> Counting = false;
+static std::atomic<int> Allocations = 0;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The sanitizer owns the allocator: allocations are counted through its hook.
+#include <sanitizer/allocator_interface.h>
+
+static void CountAllocation(const volatile void *, size_t)
+{
+    if (Counting)
+        ++Allocations;
+}
+
+static const int AllocationHook = __sanitizer_install_malloc_and_free_hooks(CountAllocation, nullptr);
+#else
 extern "C" void *__libc_malloc(size_t size);
 extern "C" void *__libc_calloc(size_t count, size_t size);
 extern "C" void *__libc_realloc(void *pointer, size_t size);
-
-static std::atomic<bool> Counting = false;
-static std::atomic<int> Allocations = 0;
 
 extern "C" void *malloc(size_t size)
 {
@@ -34,6 +47,7 @@ extern "C" void *realloc(void *pointer, size_t size)
         ++Allocations;
     return __libc_realloc(pointer, size);
 }
+#endif
 
 class TestMotionAlloc : public QObject
 {

@@ -2,6 +2,7 @@
 // running, its memory stays bounded, and a termination signal ends it promptly.
 #include "cameralistfile.h"
 #include "programprocess.h"
+#include "sanitizers.h"
 
 #include <QtTest>
 
@@ -68,7 +69,7 @@ private slots:
         }
         program.readAllStandardError();
         qInfo("resident memory: %lld MB at start, at most %lld MB", atStart >> 10, most >> 10);
-        QVERIFY(most - atStart < 160 * 1024);
+        QVERIFY(!ResidentMemoryBoundsHold || most - atStart < 160 * 1024);
 
         QElapsedTimer clock;
         clock.start();
