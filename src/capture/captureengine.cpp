@@ -1,7 +1,6 @@
 #include "capture/captureengine.h"
 
 #include "capture/displaypicture.h"
-#include "capture/frameworkslot.h"
 #include "capture/ipcamerasource.h"
 #include "capture/webcamcapturesource.h"
 
@@ -99,26 +98,15 @@ void TCaptureEngine::ProcessPushed()
 
 bool TCaptureEngine::DeliverJpeg(QByteArrayView jpeg, qint64 time)
 {
-    if (m_session == 0)
-        return false;
-    TFrameWorkSlot slot;
     QImage image;
     if (!m_decoder.Decode(jpeg, m_pool, image))
         return false;  // a corrupt picture is skipped
-    return Deliver(std::move(image), time, slot);
+    return DeliverImage(std::move(image), time);
 }
 
 bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
 {
-    if (m_session == 0)
-        return false;
-    TFrameWorkSlot slot;
-    return Deliver(std::move(image), time, slot);
-}
-
-bool TCaptureEngine::Deliver(QImage image, qint64 time, TFrameWorkSlot &slot)
-{
-    if (image.isNull())
+    if (image.isNull() || m_session == 0)
         return false;
     if (image.format() != QImage::Format_RGB32) {
         image = image.convertToFormat(QImage::Format_RGB32);
@@ -131,7 +119,6 @@ bool TCaptureEngine::Deliver(QImage image, qint64 time, TFrameWorkSlot &slot)
     const TMotionResult motion = m_shared->Detector->ProcessFrame(frame);
     if (motion.Analysed)
         m_shared->AnalysedFrames.fetch_add(1, std::memory_order_relaxed);
-    slot.Release();
 
     std::shared_ptr<const TOverlaySet> overlays;
     QSize viewArea;

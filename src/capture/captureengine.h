@@ -107,7 +107,6 @@ struct TCaptureShared
 };
 
 class TCaptureEngine;
-class TFrameWorkSlot;
 
 // A source of pictures running on the capture thread, created by the engine at a start. When it ends or the
 // picture is stopped the engine calls Halt() (after which it delivers nothing and reports nothing) and
@@ -148,8 +147,6 @@ public:
 
 private:
     void DropSource();
-    // The pipeline after decoding; gives the slot back once the frame is analysed.
-    bool Deliver(QImage image, qint64 time, TFrameWorkSlot &slot);
     void Publish(const TVideoFrame &frame, QImage shown, const TMotionResult *motion);
 
     std::shared_ptr<TCaptureShared> m_shared;
