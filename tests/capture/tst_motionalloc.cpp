@@ -12,8 +12,10 @@ static std::atomic<bool> Counting = false;
 static std::atomic<int> Allocations = 0;
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-// The sanitizer owns the allocator: allocations are counted through its hook.
-#include <sanitizer/allocator_interface.h>
+// The sanitizer owns the allocator: allocations are counted through its hook (declared here: Debian's
+// compiler does not ship the sanitizer interface headers).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void *, size_t),
+                                                         void (*free_hook)(const volatile void *));
 
 static void CountAllocation(const volatile void *, size_t)
 {
