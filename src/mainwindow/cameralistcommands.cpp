@@ -17,8 +17,18 @@
 TCameraListCommands::TCameraListCommands(TMainForm &form, TCameraWiring &cameras, ISettingsCommands &settings)
     : m_form(form), m_cameras(cameras), m_settings(settings)
 {
-    m_cameras.Reconnector().IsCameraDialogShowing = [this] { return IsDialogShowing(); };
+    m_cameras.Reconnector().FirstCameraOffer = this;
 }
+
+TCameraListCommands::~TCameraListCommands()
+{
+    if (m_cameras.Reconnector().FirstCameraOffer == this)
+        m_cameras.Reconnector().FirstCameraOffer = nullptr;
+}
+
+bool TCameraListCommands::IsWindowShowing() const { return m_form.IsMainWindowShowing(); }
+
+bool TCameraListCommands::IsCameraDialogShowing() const { return IsDialogShowing(); }
 
 TDevForm &TCameraListCommands::Dialog()
 {

@@ -1,7 +1,9 @@
 #pragma once
 // "Add Camera", "Remove" and "Edit": the camera list commands. Adding and editing go through the one camera
-// dialog; all three keep cam.dat up to date and write a line to the message log.
+// dialog; all three keep cam.dat up to date and write a line to the message log. The first reconnection
+// tick offers Add Camera through them when no camera exists.
 #include "core/subsystems.h"
+#include "runtime/reconnection.h"
 
 #include <QPointer>
 
@@ -9,12 +11,13 @@ class TCameraWiring;
 class TDevForm;
 class TMainForm;
 
-class TCameraListCommands : public ICameraListCommands
+class TCameraListCommands : public ICameraListCommands, public IFirstCameraOffer
 {
 public:
     // settings serves the camera dialog's output-folder link. The commands must not outlive the form and
     // the wiring.
     TCameraListCommands(TMainForm &form, TCameraWiring &cameras, ISettingsCommands &settings);
+    ~TCameraListCommands();
     TCameraListCommands(const TCameraListCommands &) = delete;
     TCameraListCommands &operator=(const TCameraListCommands &) = delete;
 
@@ -23,6 +26,8 @@ public:
     TDevForm &Dialog();
     bool IsDialogShowing() const;
 
+    bool IsWindowShowing() const override;
+    bool IsCameraDialogShowing() const override;
     void AddCamera() override;
     void RemoveCamera() override;
     void EditCamera() override;

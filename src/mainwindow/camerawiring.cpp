@@ -21,8 +21,6 @@ TCamera *CameraAt(int index)
 TCameraWiring::TCameraWiring(TMainForm &form) : m_form(form)
 {
     InstallComponentCameraControl();
-    m_reconnector.IsWindowShowing = [this] { return m_form.IsMainWindowShowing(); };
-    m_reconnector.AddCamera = [this] { m_form.ToolButton10Click(); };
 }
 
 TCameraWiring::~TCameraWiring() { SetCameraViewPlacer({}); }

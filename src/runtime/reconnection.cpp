@@ -32,12 +32,12 @@ void TCameraReconnector::ReconnectTimerTimer(TTimer &reconnectTimer)
     if (m_addCameraOffered)
         return;
     m_addCameraOffered = true;
-    if (App().Cameras.empty() && IsWindowShowing && IsWindowShowing()
-        && !(IsCameraDialogShowing && IsCameraDialogShowing()) && AddCamera) {
+    IFirstCameraOffer *offer = FirstCameraOffer;
+    if (offer && App().Cameras.empty() && offer->IsWindowShowing() && !offer->IsCameraDialogShowing()) {
         // Run once the tick has returned and its busy flag is clear: the dialog may stay open a long time.
-        QTimer::singleShot(0, qApp, [add = AddCamera] {
+        QTimer::singleShot(0, qApp, [offer] {
             if (!IsShuttingDown())
-                add();
+                offer->AddCamera();
         });
     }
 }

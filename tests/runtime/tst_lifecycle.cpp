@@ -55,6 +55,23 @@ int CountPixels(const QImage &image, const QRect &area, bool (*test)(QRgb))
     return count;
 }
 
+// Stands in for the main window's offer of a first camera: counts the Add Camera commands.
+struct TFirstCameraOffer : IFirstCameraOffer
+{
+    bool Showing = true;
+    int Calls = 0;
+    std::function<void()> OnAdd;
+
+    bool IsWindowShowing() const override { return Showing; }
+    bool IsCameraDialogShowing() const override { return false; }
+    void AddCamera() override
+    {
+        ++Calls;
+        if (OnAdd)
+            OnAdd();
+    }
+};
+
 } // namespace
 
 class TestLifecycle : public QObject
@@ -247,9 +264,8 @@ private slots:
 
         TTimer reconnect(3000, true);
         TCameraReconnector reconnector;
-        int addCamera = 0;
-        reconnector.IsWindowShowing = [] { return true; };
-        reconnector.AddCamera = [&addCamera] { ++addCamera; };
+        TFirstCameraOffer offer;
+        reconnector.FirstCameraOffer = &offer;
 
         // First tick: every camera is down and gets started; the flag of the alert frame is cleared.
         App().GlobalSettings.ReconnectCameraIfDown = false;
@@ -272,7 +288,7 @@ private slots:
         QVERIFY(reconnect.Enabled());
         QTRY_VERIFY_WITH_TIMEOUT(live.Grabber->LatestFrame().Number > before.Number, 3000);
         QCOMPARE(live.Grabber->CurrentState(), cs_Preview);
-        QCOMPARE(addCamera, 0); // there are cameras
+        QCOMPARE(offer.Calls, 0); // there are cameras
     }
 
     void addCameraOfferedOnceOnTheFirstTick_data()
@@ -293,22 +309,22 @@ private slots:
             CreatedCamera("Stored", ClosedPort());
         TTimer reconnect(3000, true);
         TCameraReconnector reconnector;
-        int calls = 0;
-        reconnector.IsWindowShowing = [&showing] { return showing; };
-        reconnector.AddCamera = [&calls, &reconnect] {
-            ++calls;
+        TFirstCameraOffer offer;
+        offer.Showing = showing;
+        offer.OnAdd = [&reconnect] {
             QCOMPARE(reconnect.Tag, 0); // runs outside the tick
         };
+        reconnector.FirstCameraOffer = &offer;
         reconnector.ReconnectTimerTimer(reconnect);
-        QCOMPARE(calls, 0); // after the tick has returned
+        QCOMPARE(offer.Calls, 0); // after the tick has returned
         QTest::qWait(20);
-        QCOMPARE(calls, expected);
+        QCOMPARE(offer.Calls, expected);
         // Never again, even when it did not happen the first time.
-        showing = true;
+        offer.Showing = true;
         App().Cameras.clear();
         reconnector.ReconnectTimerTimer(reconnect);
         QTest::qWait(20);
-        QCOMPARE(calls, expected);
+        QCOMPARE(offer.Calls, expected);
     }
 
     void perFrameDrawing()
