@@ -39,6 +39,3 @@ struct TApplicationState
 
 // The record of the current services (core/services.h).
 TApplicationState &App();
-// Gives the current services a fresh record, an empty translation table and no termination request. A test
-// should rather make a TServices of its own per test function.
-void ResetApplicationState();

@@ -32,11 +32,3 @@ QString ProgramFolder()
 }
 
 QString DataFilesFolder() { return platform::DataFilesFolderFor(ProgramFolder()); }
-
-void ResetApplicationState()
-{
-    TServices &services = Services();
-    services.State = TApplicationState();
-    services.Translations = TTranslationTable();
-    services.TerminationRequested = false;
-}

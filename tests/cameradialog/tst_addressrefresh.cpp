@@ -1,25 +1,29 @@
 // The address refresh through the real reconnection tick and real cameras: the simulator announces itself
 // on loopback with a new address for a stored unique device name; only down cameras with that name take it,
 // one search serves all down cameras of a tick, and the next tick connects to the new address.
-#include "upnptesthelpers.h"
-#include "core/services.h"
-#include "scriptedprompts.h"
-#include "runtime/reconnection.h"
 #include "cameradialog/addressrefresh.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
 #include "core/cameratimers.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/timer.h"
 #include "mainwindow/gridpanel.h"
 #include "platform/folders.h"
 #include "runtime/lifecycle.h"
+#include "runtime/reconnection.h"
+
+#include "freshservices.h"
 #include "sandboxhome.h"
+#include "scriptedprompts.h"
+#include "upnptesthelpers.h"
 
 class TestAddressRefresh : public QObject
 {
     Q_OBJECT
+
+    TFreshServices m_services;
 
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TAdvancedGridPanel> m_grid;
@@ -59,7 +63,7 @@ private slots:
 
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         App().GlobalSettings.OutputFolderForVideosAndSnapshots = SandboxHome();
         App().GlobalSettings.ReconnectCameraIfDown = true;
         m_prompts = std::make_unique<TScriptedPrompts>();
@@ -87,6 +91,7 @@ private slots:
         SetCameraViewPlacer({});
         m_grid.reset();
         m_prompts.reset();
+        m_services.End();
     }
 
     void downCamerasOfTheReportedDeviceTakeItsAddress()

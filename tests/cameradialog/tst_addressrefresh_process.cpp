@@ -1,6 +1,8 @@
 // End to end with the real program: a stored camera carries the simulator's unique device name but an
 // address where nothing listens; the simulator announces itself on loopback. Within a few reconnection
 // ticks the camera shows its picture, and after SIGTERM the camera list file holds the new address.
+#include "core/services.h"
+
 #include "processoutput.h"
 #include "programconfig.h"
 #include "programprocess.h"
@@ -17,6 +19,7 @@ class TestAddressRefreshProcess : public QObject
 private slots:
     void aMovedCameraIsFoundAgainAndItsAddressSaved()
     {
+        TServices services;  // the configuration written and read back here goes with it
         TCamSim camsim;
         const QString udn = FreshUniqueDeviceName();
         QVERIFY(StartUPnPCamSim(camsim, udn));
@@ -44,6 +47,7 @@ private slots:
         ::kill(pid_t(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitCode(), 0);
+        App().Cameras.clear();
         App().DataFolder = data;
         TOneCellHost cells;
         QVERIFY(LoadCameras(cells));
@@ -51,7 +55,6 @@ private slots:
         QCOMPARE(App().Cameras[0]->ipcam_IP, QString("127.0.0.1"));
         QCOMPARE(App().Cameras[0]->ipcam_UniqueDeviceName, udn);
         QCOMPARE(App().Cameras[0]->ipcam_Port, QString::number(camsim.Port()));
-        ResetApplicationState();
     }
 };
 

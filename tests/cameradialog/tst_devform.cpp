@@ -1,22 +1,24 @@
 // The camera dialog: new-camera defaults, loading and storing whole records, the device type switch, the
 // catalogue lists, the enabling rules, the OK checks and the hint.
 #include "cameradialog/newcapturedevice.h"
-#include "core/services.h"
-#include "scriptedprompts.h"
 #include "cameradialog/proxysettings.h"
 #include "cameradialog/scheduleeditor.h"
 #include "core/clock.h"
 #include "core/dateformat.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/translation.h"
 #include "runtime/streamaddress.h"
 
 #include "devformhelpers.h"
+#include "freshservices.h"
+#include "scriptedprompts.h"
 #include "smsgatewayprocess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,12 +29,13 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
-#include <QDateTimeEdit>
 #include <QtTest>
 
 class TestDevForm : public QObject
 {
     Q_OBJECT
+
+    TFreshServices m_services;
 
     std::unique_ptr<TProgramFolder> m_folder;
     std::unique_ptr<TScriptedPrompts> m_prompts;
@@ -84,7 +87,7 @@ class TestDevForm : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         m_folder = std::make_unique<TProgramFolder>(SmallCatalogue);
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_settings = std::make_unique<TSettingsCounter>();
@@ -95,7 +98,7 @@ private slots:
         m_form.reset();
         m_prompts.reset();
         m_folder.reset();
-        ResetApplicationState();
+        m_services.End();
     }
 
     void newCameraDefaults()

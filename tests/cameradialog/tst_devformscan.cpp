@@ -4,6 +4,7 @@
 #include "scriptedprompts.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 
 #include "camsimprocess.h"
 #include "chooseranswer.h"
@@ -35,7 +36,7 @@ class TestDevFormScan : public QObject
 private slots:
     void chosenCameraFillsTheDialog()
     {
-        ResetApplicationState();
+        TServices services;
         TProgramFolder folder(CatalogueWithSimulator);
         TScriptedPrompts prompts;
         TSettingsCounter settings;
@@ -56,7 +57,6 @@ private slots:
         QCOMPARE(form.cmbModels->currentText(), QStringLiteral("Camera Simulator"));
         QCOMPARE(form.strUniqueDeviceName, udn);
         QCOMPARE(form.edPort->text(), QStringLiteral("8080"));
-        ResetApplicationState();
     }
 };
 

@@ -1,19 +1,20 @@
 // The camera dialog's tools: the help pages, the webcam lists, the codec configuration, the sound test and
 // the previews against the camera simulator.
 #include "cameradialog/devformtools.h"
-#include "core/services.h"
-#include "scriptedprompts.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/capturecomponent.h"
 #include "capture/encodersettingsdialog.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/startup.h"
 #include "platform/folders.h"
 #include "platform/shell.h"
 
 #include "camsimprocess.h"
 #include "devformhelpers.h"
+#include "freshservices.h"
+#include "scriptedprompts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -66,6 +67,8 @@ class TestDevFormTools : public QObject
 {
     Q_OBJECT
 
+    TFreshServices m_services;
+
     std::unique_ptr<TProgramFolder> m_folder;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TSettingsCounter> m_settings;
@@ -93,7 +96,7 @@ class TestDevFormTools : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         m_folder = std::make_unique<TProgramFolder>(SmallCatalogue);
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_settings = std::make_unique<TSettingsCounter>();
@@ -104,7 +107,7 @@ private slots:
         m_form.reset();
         m_prompts.reset();
         m_folder.reset();
-        ResetApplicationState();
+        m_services.End();
     }
 
     void helpPagesByPageAndDeviceType()

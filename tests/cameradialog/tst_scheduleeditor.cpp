@@ -5,6 +5,8 @@
 #include "core/dateformat.h"
 #include "core/main.h"
 
+#include "freshservices.h"
+
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QTableWidget>
@@ -15,6 +17,8 @@ class TestScheduleEditor : public QObject
 {
     Q_OBJECT
 
+    TFreshServices m_services;
+
     std::unique_ptr<TScheduleEditor> m_editor;
     TScheduleEditor &E() { return *m_editor; }
 
@@ -23,14 +27,14 @@ class TestScheduleEditor : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         m_editor = std::make_unique<TScheduleEditor>();
         E().SetCaptions();
         E().resize(600, 500);
         E().show();
         QVERIFY(QTest::qWaitForWindowExposed(&E()));
     }
-    void cleanup() { m_editor.reset(); }
+    void cleanup() { m_editor.reset(); m_services.End(); }
 
     void headersDefaultsAndTheFieldOfEveryCell()
     {

@@ -2,7 +2,6 @@
 // file (or leave none), and the failure is reported. Runs on a small tmpfs, which needs the right to mount
 // (root, as on the test machines); without it the test is skipped.
 #include "capture/capturecomponent.h"
-#include "scriptedprompts.h"
 #include "capture/jpegencoder.h"
 #include "core/camerafile.h"
 #include "core/log.h"
@@ -10,8 +9,11 @@
 #include "core/prompts.h"
 #include "core/safefile.h"
 #include "core/settingsfile.h"
+
 #include "cameralistfile.h"
+#include "freshservices.h"
 #include "programprocess.h"
+#include "scriptedprompts.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,6 +47,8 @@ void CaptureLog(QtMsgType, const QMessageLogContext &, const QString &message) {
 class TestFullDisk : public QObject
 {
     Q_OBJECT
+
+    TFreshServices m_services;
 
     QTemporaryDir m_mountPoint;
     bool m_mounted = false;
@@ -81,12 +85,13 @@ private slots:
     }
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         App().DataFolder = Dir();
         for (const QString &name : Files())
             QFile::remove(Dir() + '/' + name);
         g_logLines.clear();
     }
+    void cleanup() { m_services.End(); }
 
     void savesKeepThePreviousFileAndReport()
     {

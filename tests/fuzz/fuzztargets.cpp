@@ -5,6 +5,7 @@
 #include "capture/mjpegparser.h"
 #include "core/camerafile.h"
 #include "core/main.h"
+#include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/translation.h"
 #include "gatewayanswers.h"
@@ -64,16 +65,15 @@ struct TGridHost : TCameraListHost
 
 void CameraList(QByteArrayView data)
 {
-    ResetApplicationState();
+    TServices services;  // the decoded cameras go with it
     TGridHost host;
     DecodeCameraList(data.toByteArray(), host);
-    ResetApplicationState();
 }
 
 QList<QByteArray> CameraListSeeds()
 {
     QTemporaryDir dir;
-    ResetApplicationState();
+    TServices services;
     App().DataFolder = dir.path();
     for (int k = 0; k < 3; ++k) {
         auto camera = std::make_unique<TCamera>();
@@ -86,7 +86,6 @@ QList<QByteArray> CameraListSeeds()
     SaveCameras(host);
     QFile file(CameraFilePath());
     const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    ResetApplicationState();
     return {content, content.left(16)};
 }
 

@@ -1,18 +1,20 @@
 // "Add Camera", "Remove" and "Edit" end to end: the real dialog, grid, lifecycle and camera list file, with
 // cam.dat read back after every command.
 #include "cameradialog/newcapturedevice.h"
-#include "core/services.h"
-#include "scriptedprompts.h"
 #include "capture/capturecomponent.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "mainwindow/cameralistcommands.h"
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/gridpanel.h"
 #include "mainwindow/mainform.h"
-#include "sandboxhome.h"
 
+#include "freshservices.h"
 #include "recordingsubsystems.h"
+#include "sandboxhome.h"
+#include "scriptedprompts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDataStream>
@@ -104,6 +106,8 @@ class TestCameraListCommands : public QObject
 {
     Q_OBJECT
 
+    TFreshServices m_services;
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
 
@@ -169,7 +173,7 @@ class TestCameraListCommands : public QObject
 private slots:
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
         Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
@@ -186,6 +190,7 @@ private slots:
         m_window.reset();
         m_prompts.reset();
         m_dir.reset();
+        m_services.End();
     }
 
     void addingFillsTheGridAndTheFifthCameraGrowsIt()

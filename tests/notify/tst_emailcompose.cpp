@@ -7,13 +7,15 @@
 #include "core/timer.h"
 #include "core/translation.h"
 #include "core/windowsink.h"
-#include "mailpeers.h"
 #include "notify/email.h"
 #include "notify/emailcompose.h"
 #include "notify/mailservice.h"
 #include "runtime/housekeeping.h"
-#include "recordingwindowsink.h"
+
+#include "freshservices.h"
+#include "mailpeers.h"
 #include "manualclock.h"
+#include "recordingwindowsink.h"
 
 #include <QtTest>
 
@@ -51,9 +53,11 @@ class TestEmailCompose : public QObject
 {
     Q_OBJECT
 
+    TFreshServices m_services;
+
 private slots:
-    void init() { ResetApplicationState(); }
-    void cleanup() { ResetApplicationState(); }
+    void init() { m_services.Renew(); }
+    void cleanup() { m_services.End(); }
 
     void recipientLists()
     {

@@ -4,10 +4,12 @@
 #include "core/main.h"
 #include "core/prompts.h"
 #include "core/translation.h"
-#include "mailpeers.h"
 #include "notify/email.h"
 #include "notify/mailservice.h"
 #include "runtime/housekeeping.h"
+
+#include "freshservices.h"
+#include "mailpeers.h"
 #include "recordingwindowsink.h"
 #include "scriptedprompts.h"
 
@@ -34,6 +36,8 @@ class TestEmailSmtp : public QObject
 {
     Q_OBJECT
 
+    TFreshServices m_services;
+
     TSmtpServer m_plain;
     QTemporaryDir m_snapshots;
 
@@ -49,9 +53,10 @@ private slots:
     void initTestCase() { QVERIFY(m_plain.Start()); }
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         App().GlobalSettings.OutputFolderForVideosAndSnapshots = m_snapshots.path();
     }
+    void cleanup() { m_services.End(); }
 
     void alertWithSnapshotsToSeveralRecipients()
     {

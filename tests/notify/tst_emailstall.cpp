@@ -4,6 +4,7 @@
 // busy is dropped without a word.
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/timer.h"
 #include "mailpeers.h"
 #include "notify/email.h"
@@ -85,7 +86,7 @@ class TestEmailStall : public QObject
 private slots:
     void silentServersFailWithoutStallingTheUserInterface()
     {
-        ResetApplicationState();
+        TServices services;
         TRecordingWindowSink sink;
         TScriptedPrompts prompts;
         TMailService service;

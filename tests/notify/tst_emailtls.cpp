@@ -2,9 +2,11 @@
 // on 465, no TLS at all for security None; both security choices negotiate a current TLS version. The
 // servers need ports 587 and 465 exactly: a lock file keeps test runs of other checkouts off them meanwhile.
 #include "core/main.h"
-#include "mailpeers.h"
 #include "notify/email.h"
 #include "notify/mailservice.h"
+
+#include "freshservices.h"
+#include "mailpeers.h"
 #include "recordingwindowsink.h"
 
 #include <QLockFile>
@@ -12,6 +14,8 @@
 class TestEmailTls : public QObject
 {
     Q_OBJECT
+
+    TFreshServices m_services;
 
     QLockFile m_ports{QDir::tempPath() + "/ostrivo-tests-smtp-ports.lock"};
 
@@ -43,7 +47,8 @@ private slots:
         QVERIFY2(m_ports.tryLock(300000), "ports 587 and 465 stayed taken by another test run");
     }
     void cleanupTestCase() { m_ports.unlock(); }
-    void init() { ResetApplicationState(); }
+    void init() { m_services.Renew(); }
+    void cleanup() { m_services.End(); }
 
     void startTlsOnTheSubmissionPort()
     {

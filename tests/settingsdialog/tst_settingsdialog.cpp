@@ -4,18 +4,20 @@
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
+#include "core/services.h"
 #include "core/settingsfile.h"
 #include "core/timer.h"
 #include "core/translation.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
-#include "sandboxhome.h"
 #include "settingsdialog/settings.h"
 #include "settingsdialog/settingscommands.h"
 #include "smscontrol/allowedsenders.h"
-#include "smsgatewayprocess.h"
-#include "core/services.h"
+
+#include "freshservices.h"
+#include "sandboxhome.h"
 #include "scriptedprompts.h"
+#include "smsgatewayprocess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,6 +77,8 @@ class TestSettingsDialog : public QObject
 {
     Q_OBJECT
 
+    TFreshServices m_services;
+
     QWidget window;
     TTimer reconnectTimer{3000, true};
     TOverlayCounter cameras;
@@ -114,7 +118,7 @@ private slots:
 
     void init()
     {
-        ResetApplicationState();
+        m_services.Renew();
         dataFolder = SandboxHome() + "/data";
         QDir(dataFolder).removeRecursively();
         QVERIFY(QDir().mkpath(dataFolder));
@@ -135,6 +139,7 @@ private slots:
     {
         commands.reset();
         prompts.reset();
+        m_services.End();
     }
 
     void okAppliesEveryValueInOrder()

@@ -2,6 +2,7 @@
 // Writes a cam.dat for a program a test starts: the given cameras, in the cells of a 2 x 2 grid.
 #include "core/camerafile.h"
 #include "core/main.h"
+#include "core/services.h"
 
 #include <QFile>
 #include <QString>
@@ -22,15 +23,14 @@ struct TFixedGridHost : TCameraListHost
 
 inline QByteArray WriteCameraList(const QString &dataFolder, int count, const std::function<void(TCamera &, int)> &setUp)
 {
+    TServices services;  // the cameras written here go with it
     TFixedGridHost host;
-    ResetApplicationState();
     App().DataFolder = dataFolder;
     for (int k = 0; k < count; ++k) {
         App().Cameras.push_back(std::make_unique<TCamera>());
         setUp(*App().Cameras.back(), k);
     }
     const bool saved = SaveCameras(host);
-    ResetApplicationState();
     QFile file(dataFolder + QStringLiteral("/cam.dat"));
     return saved && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
