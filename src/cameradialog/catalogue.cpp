@@ -1,19 +1,10 @@
 #include "cameradialog/catalogue.h"
-#include "core/services.h"
 
+#include "core/services.h"
 
 #include <QFile>
 
-namespace {
-
-const QString ManufacturerMarker = QStringLiteral("<Manufacturer name=\"");
-const QString ModelMarker = QStringLiteral("<url version=\"");
-const QString JpegMarker = QStringLiteral("Source=\"JPEG\"");
-const QString MjpegMarker = QStringLiteral("Source=\"MJPEG\"");
-const QString TemplateMarker = QStringLiteral("url=\"");
-const QString EndMarker = QStringLiteral("</Manufacturer>");
-
-} // namespace
+using namespace cataloguemarkers;
 
 QString CatalogueFilePath() { return DataFilesFolder() + QStringLiteral("/ipcamdata.xml"); }
 

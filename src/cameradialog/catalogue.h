@@ -36,6 +36,16 @@ TIPCamList ReadCatalogue(const QByteArray &content);
 // Reads the file; a missing or unreadable file gives an empty catalogue, with no message.
 TIPCamList ReadCatalogueFile(const QString &path);
 
+// What the reader looks for in a line.
+namespace cataloguemarkers {
+inline const QString ManufacturerMarker = QStringLiteral("<Manufacturer name=\"");
+inline const QString ModelMarker = QStringLiteral("<url version=\"");
+inline const QString JpegMarker = QStringLiteral("Source=\"JPEG\"");
+inline const QString MjpegMarker = QStringLiteral("Source=\"MJPEG\"");
+inline const QString TemplateMarker = QStringLiteral("url=\"");
+inline const QString EndMarker = QStringLiteral("</Manufacturer>");
+} // namespace cataloguemarkers
+
 // The value after the first occurrence of marker up to the next double quote; empty when the marker is
 // absent or the value is not closed.
 QString CatalogueValueAfter(const QString &line, const QString &marker);

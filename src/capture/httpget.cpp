@@ -1,5 +1,7 @@
 #include "capture/httpget.h"
 
+#include "capture/httptext.h"
+
 #include <QCryptographicHash>
 #include <QNetworkProxy>
 #include <QPointer>
@@ -11,31 +13,16 @@
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-QByteArrayView Trimmed(QByteArrayView v)
-{
-    while (!v.isEmpty() && IsBlank(v.front()))
-        v = v.sliced(1);
-    while (!v.isEmpty() && IsBlank(v.back()))
-        v.chop(1);
-    return v;
-}
-
-bool SameName(QByteArrayView a, QByteArrayView b)
-{
-    return a.size() == b.size() && qstrnicmp(a.data(), a.size(), b.data(), b.size()) == 0;
-}
+using httptext::IsBlank;
+using httptext::Trimmed;
+using httptext::EqualsNoCase;
 
 } // namespace
 
 QByteArray THttpGet::THead::Field(QByteArrayView name) const
 {
     for (const auto &[key, value] : Fields)
-        if (SameName(key, name))
+        if (EqualsNoCase(key, name))
             return value;
     return {};
 }
@@ -44,7 +31,7 @@ QList<QByteArray> THttpGet::THead::AllFields(QByteArrayView name) const
 {
     QList<QByteArray> values;
     for (const auto &[key, value] : Fields)
-        if (SameName(key, name))
+        if (EqualsNoCase(key, name))
             values.append(value);
     return values;
 }
@@ -339,7 +326,7 @@ struct TChallenge
     QByteArray Param(QByteArrayView name) const
     {
         for (const auto &[key, value] : Params)
-            if (SameName(key, name))
+            if (EqualsNoCase(key, name))
                 return value;
         return {};
     }
@@ -405,8 +392,8 @@ QByteArray Quoted(const QByteArray &value)
 QByteArray DigestAnswer(const TChallenge &c, const QByteArray &user, const QByteArray &password, const QByteArray &target)
 {
     const QByteArray algorithm = c.Param("algorithm");
-    const bool session = SameName(algorithm, "MD5-sess");
-    if (!algorithm.isEmpty() && !session && !SameName(algorithm, "MD5"))
+    const bool session = EqualsNoCase(algorithm, "MD5-sess");
+    if (!algorithm.isEmpty() && !session && !EqualsNoCase(algorithm, "MD5"))
         return {};
     const QByteArray realm = c.Param("realm"), nonce = c.Param("nonce");
     const QByteArray cnonce = QByteArray::number(QRandomGenerator::global()->generate64(), 16);
@@ -443,13 +430,13 @@ QByteArray AuthorizationFor(const QList<QByteArray> &fields, const QString &user
     realm = QString::fromUtf8(challenges.first().Param("realm"));
     const QByteArray u = user.toUtf8(), p = password.toUtf8();
     for (const TChallenge &c : challenges)
-        if (SameName(c.Scheme, "Digest"))
+        if (EqualsNoCase(c.Scheme, "Digest"))
             if (QByteArray answer = DigestAnswer(c, u, p, target); !answer.isEmpty()) {
                 realm = QString::fromUtf8(c.Param("realm"));
                 return answer;
             }
     for (const TChallenge &c : challenges)
-        if (SameName(c.Scheme, "Basic")) {
+        if (EqualsNoCase(c.Scheme, "Basic")) {
             realm = QString::fromUtf8(c.Param("realm"));
             return "Basic " + (u + ':' + p).toBase64();
         }

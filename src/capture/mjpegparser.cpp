@@ -1,33 +1,20 @@
 #include "capture/mjpegparser.h"
 
+#include "capture/httptext.h"
+
 #include <algorithm>
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-QByteArrayView Trimmed(QByteArrayView v)
-{
-    while (!v.isEmpty() && IsBlank(v.front()))
-        v = v.sliced(1);
-    while (!v.isEmpty() && IsBlank(v.back()))
-        v.chop(1);
-    return v;
-}
+using httptext::EqualsNoCase;
+using httptext::IsBlank;
+using httptext::Trimmed;
 
 QByteArrayView WithoutLeadingDashes(QByteArrayView v)
 {
     while (!v.isEmpty() && v.front() == '-')
         v = v.sliced(1);
     return v;
-}
-
-bool EqualsNoCase(QByteArrayView a, const char *b)
-{
-    return qstrnicmp(a.data(), a.size(), b, -1) == 0;
 }
 
 bool IsToken(QByteArrayView v)

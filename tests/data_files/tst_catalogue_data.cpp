@@ -1,40 +1,18 @@
 // The IP camera catalogue shipped beside the program (data/ipcamdata.xml), read by the program's own
 // catalogue reader, and checked for entries that the reader would silently drop or mangle.
+#include "cameradialog/catalogue.h"
+
+#include "datafiles.h"
+
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
-
-#include "cameradialog/catalogue.h"
-#include "datafiles.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kManufacturer = QStringLiteral("<Manufacturer name=\"");
-const QString kModel = QStringLiteral("<url version=\"");
-const QString kJpeg = QStringLiteral("Source=\"JPEG\"");
-const QString kMjpeg = QStringLiteral("Source=\"MJPEG\"");
-const QString kTemplate = QStringLiteral("url=\"");
-const QString kEnd = QStringLiteral("</Manufacturer>");
-
-// The value after the first occurrence of marker, up to the next double quote; empty when the marker
-// is missing or the value is not closed.
-QString ValueAfter(const QString &line, const QString &marker, bool *closed = nullptr)
-{
-    const qsizetype at = line.indexOf(marker);
-    if (closed)
-        *closed = false;
-    if (at < 0)
-        return {};
-    const qsizetype from = at + marker.size();
-    const qsizetype quote = line.indexOf(u'"', from);
-    if (quote < 0)
-        return {};
-    if (closed)
-        *closed = true;
-    return line.mid(from, quote - from);
-}
+using namespace cataloguemarkers;
 
 QStringList CatalogueLines(const QByteArray &bytes)
 {
@@ -104,28 +82,28 @@ private slots:
         for (int n = 0; n < lines.size(); ++n) {
             const QString &line = lines[n];
             const QString where = QStringLiteral("line %1: ").arg(n + 1);
-            if (line.contains(kManufacturer)) {
+            if (line.contains(ManufacturerMarker)) {
                 if (open)
                     problems << where + u"manufacturer starts before the previous one ends"_s;
                 open = true;
                 models.clear();
-                if (ValueAfter(line, kManufacturer).isEmpty())
+                if (CatalogueValueAfter(line, ManufacturerMarker).isEmpty())
                     problems << where + u"empty or unclosed manufacturer name"_s;
             }
-            if (line.contains(kModel)) {
+            if (line.contains(ModelMarker)) {
                 if (!open)
                     problems << where + u"model outside a manufacturer"_s;
-                if (line.count(kModel) > 1)
+                if (line.count(ModelMarker) > 1)
                     problems << where + u"two model entries on one line"_s;
-                bool closed = false;
-                const QString model = ValueAfter(line, kModel, &closed);
-                if (!closed || model.isEmpty())
+                // An unclosed value reads as empty.
+                const QString model = CatalogueValueAfter(line, ModelMarker);
+                if (model.isEmpty())
                     problems << where + u"empty or unclosed model name"_s;
                 if (models.contains(model.toLower()))
                     problems << where + u"model listed twice: "_s + model;
                 models.insert(model.toLower());
-                const QString url = ValueAfter(line, kTemplate, &closed);
-                if (!closed || url.isEmpty())
+                const QString url = CatalogueValueAfter(line, TemplateMarker);
+                if (url.isEmpty())
                     problems << where + u"missing, empty or unclosed url"_s;
                 if (url.startsWith(u'/'))
                     problems << where + u"url begins with a slash"_s;
@@ -135,7 +113,7 @@ private slots:
                         problems << where + u"unknown placeholder ["_s + name + u"]"_s;
                 }
             }
-            if (line.contains(kEnd)) {
+            if (line.contains(EndMarker)) {
                 if (!open)
                     problems << where + u"end of a manufacturer that was not started"_s;
                 open = false;
