@@ -117,29 +117,6 @@ bool ParseOptions(int argc, char **argv, TOptions &o, QString &error)
 
 // ------------------------------------------------------------------------------------- the program's home
 
-// The cameras' cells: row by row in a square-ish grid.
-struct TGridCells : TCameraListHost
-{
-    int Columns = 1;
-    int Rows = 1;
-    int GridColumns() const override { return Columns; }
-    int GridRows() const override { return Rows; }
-    void RealignGrid(int, int) override {}
-    bool IsCellFree(int, int) const override { return true; }
-    bool FirstFreeCell(int &, int &) const override { return false; }
-    void CreateCamera(TCamera &, int, int) override {}
-    bool CameraCell(const TCamera &camera, int &col, int &row) const override
-    {
-        for (size_t i = 0; i < App().Cameras.size(); ++i)
-            if (App().Cameras[i].get() == &camera) {
-                col = int(i) % Columns;
-                row = int(i) / Columns;
-                return true;
-            }
-        return false;
-    }
-};
-
 // A camera on the simulator, monitored around the clock every day, that takes no action on motion.
 std::unique_ptr<TCamera> BenchCamera(int number, quint16 port)
 {
@@ -179,9 +156,9 @@ bool WriteHome(const QString &home, int cameras, quint16 port, QString &error)
         return false;
     }
     settings.close();
-    TGridCells cells;
-    cells.Columns = std::max(1, int(std::ceil(std::sqrt(double(cameras)))));
-    cells.Rows = std::max(1, (cameras + cells.Columns - 1) / cells.Columns);
+    // The cameras row by row in a square-ish grid.
+    const int columns = std::max(1, int(std::ceil(std::sqrt(double(cameras)))));
+    TRowByRowCells cells(columns, std::max(1, (cameras + columns - 1) / columns));
     App().Cameras.clear();
     for (int i = 1; i <= cameras; ++i)
         App().Cameras.push_back(BenchCamera(i, port));

@@ -224,3 +224,30 @@ bool DecodeCameraList(const QByteArray &content, TCameraListHost &host)
         return false;
     }
 }
+
+bool TRowByRowCells::IsCellFree(int col, int row) const
+{
+    return qint64(row) * Columns + col >= qint64(App().Cameras.size());
+}
+
+bool TRowByRowCells::FirstFreeCell(int &col, int &row) const
+{
+    const int next = int(App().Cameras.size());
+    if (Columns <= 0 || next >= Columns * Rows)
+        return false;
+    col = next % Columns;
+    row = next / Columns;
+    return true;
+}
+
+bool TRowByRowCells::CameraCell(const TCamera &camera, int &col, int &row) const
+{
+    const auto &cameras = App().Cameras;
+    for (size_t i = 0; i < cameras.size() && Columns > 0; ++i)
+        if (cameras[i].get() == &camera) {
+            col = int(i) % Columns;
+            row = int(i) / Columns;
+            return true;
+        }
+    return false;
+}

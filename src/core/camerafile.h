@@ -28,6 +28,23 @@ struct TCameraListHost
     virtual bool CameraCell(const TCamera &camera, int &col, int &row) const = 0;
 };
 
+// The cells of a camera list written without a grid on screen (a tool, a measurement): a columns x rows
+// grid with the cameras of Cameras row by row from the top left.
+struct TRowByRowCells : TCameraListHost
+{
+    TRowByRowCells(int columns, int rows) : Columns(columns), Rows(rows) {}
+    int Columns;
+    int Rows;
+
+    int GridColumns() const override { return Columns; }
+    int GridRows() const override { return Rows; }
+    void RealignGrid(int, int) override {}
+    bool IsCellFree(int col, int row) const override;
+    bool FirstFreeCell(int &col, int &row) const override;
+    void CreateCamera(TCamera &, int, int) override {}
+    bool CameraCell(const TCamera &camera, int &col, int &row) const override;
+};
+
 // DataFolder + "/cam.dat".
 QString CameraFilePath();
 

@@ -279,6 +279,22 @@ private slots:
         QTest::newRow("grid of no columns") << patched(4, "00000000") << 0;
         QTest::newRow("grid beyond the limit") << patched(8, "e8030000") << 0;
     }
+    // A list written without a grid on screen (the simulator's demo list, the camera bench) stores the
+    // cameras row by row and reads back into those cells.
+    void rowByRowCellsReadBackInPlace()
+    {
+        for (int k = 0; k < 5; ++k)
+            App().Cameras.push_back(std::make_unique<TCamera>());
+        QVERIFY(SaveCameras(TRowByRowCells(3, 2)));
+        App().Cameras.clear();
+        TFakeHost host;
+        QVERIFY(LoadCameras(host));
+        QCOMPARE(host.realigns, (QList<QPair<int, int>>{{3, 2}}));
+        const std::vector<TGridCell> expected{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}};
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(host.CellOf(k), expected[size_t(k)]);
+    }
+
     void damagedFileKeepsCompleteCameras()
     {
         QFETCH(QByteArray, bytes);

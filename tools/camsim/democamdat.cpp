@@ -11,33 +11,6 @@
 
 namespace {
 
-// The list holds a 2 x 2 grid with the cameras in its cells row by row.
-struct TDemoGrid : TCameraListHost
-{
-    int GridColumns() const override { return 2; }
-    int GridRows() const override { return 2; }
-    void RealignGrid(int, int) override {}
-    bool IsCellFree(int col, int row) const override { return col != 0 || row != 0; }
-    bool FirstFreeCell(int &col, int &row) const override
-    {
-        col = 1;
-        row = 0;
-        return true;
-    }
-    void CreateCamera(TCamera &, int, int) override {}
-    bool CameraCell(const TCamera &camera, int &col, int &row) const override
-    {
-        const auto &cameras = App().Cameras;
-        for (size_t i = 0; i < cameras.size(); ++i)
-            if (cameras[i].get() == &camera) {
-                col = int(i % 2);
-                row = int(i / 2);
-                return true;
-            }
-        return false;
-    }
-};
-
 // A camera as a new one of the camera dialog, pointed at the simulator.
 std::unique_ptr<TCamera> DemoCamera(quint16 port, int number)
 {
@@ -82,7 +55,7 @@ bool WriteDemoCameraList(const QString &folder, quint16 port, int count, QString
     app.Cameras.clear();
     for (int number = 1; number <= std::clamp(count, 1, MaxDemoCameras); ++number)
         app.Cameras.push_back(DemoCamera(port, number));
-    const bool saved = SaveCameras(TDemoGrid());
+    const bool saved = SaveCameras(TRowByRowCells(2, 2));  // a 2 x 2 grid
     app.Cameras.clear();
     if (!saved)
         *error = QStringLiteral("cannot write %1").arg(CameraFilePath());
