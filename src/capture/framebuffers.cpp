@@ -16,17 +16,22 @@ namespace {
 // The buffer's size is kept in front of its pixels.
 constexpr size_t HeaderBytes = 64;
 
-// Frame buffers are mapped from the system directly rather than taken from the C library's heap: a freed
-// one goes back to the system at once, where the heap would keep it in the arena of the capture thread
-// that freed it (one arena per thread, so megabytes per camera that nothing uses).
+// Large buffers (whole frames) are mapped from the system directly rather than taken from the C library's
+// heap: a freed one goes back to the system at once, where the heap would keep it in the arena of the
+// capture thread that freed it (one arena per thread: megabytes per camera that nothing uses). Small ones
+// (the live views' pictures, most often let go on the user-interface thread) stay on the heap: unmapping
+// there would wait for the capture threads' page faults.
+constexpr size_t MappedFromBytes = 2 * 1024 * 1024;
+
 unsigned char *AllocateBlock(size_t bytes)
 {
 #if defined(Q_OS_UNIX)
-    void *block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return block == MAP_FAILED ? nullptr : static_cast<unsigned char *>(block);
-#else
-    return static_cast<unsigned char *>(std::malloc(bytes));
+    if (bytes >= MappedFromBytes) {
+        void *block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return block == MAP_FAILED ? nullptr : static_cast<unsigned char *>(block);
+    }
 #endif
+    return static_cast<unsigned char *>(std::malloc(bytes));
 }
 
 size_t BufferBytes(const unsigned char *block)
@@ -37,10 +42,12 @@ size_t BufferBytes(const unsigned char *block)
 void FreeBlock(unsigned char *block)
 {
 #if defined(Q_OS_UNIX)
-    munmap(block, HeaderBytes + BufferBytes(block));
-#else
-    std::free(block);
+    if (HeaderBytes + BufferBytes(block) >= MappedFromBytes) {
+        munmap(block, HeaderBytes + BufferBytes(block));
+        return;
+    }
 #endif
+    std::free(block);
 }
 
 class TFrameBufferCache

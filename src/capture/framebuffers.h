@@ -7,11 +7,11 @@
 #include <QImage>
 #include <QSize>
 
-// Free buffers of one size kept for reuse; more are given back to the system. A few spare the cameras that
-// decode at the same moment the faulting-in of fresh memory; each one more costs a whole frame of memory
-// (16 cameras on one 720p stream, ostrivo-bench cameras: 6.3 MB per camera with 8 spares, 5.3 MB with 4,
-// for a few per cent of processor time).
-constexpr int MaxSpareFrameBuffers = 4;
+// Free buffers of one size kept for reuse; more are given back to the system. Each one costs a whole frame of
+// memory, and each one fewer makes cameras that decode at the same moment fault in fresh memory (16 cameras
+// on one 720p stream, ostrivo-bench cameras: 8 spares 6.3 MB per camera; 4 spares 5.3 MB but about 20 %
+// more processor time and, with 64 cameras, user-interface stalls of seconds).
+constexpr int MaxSpareFrameBuffers = 8;
 // And of large pictures only as many as fit in this many bytes (but always the last two given back).
 constexpr qint64 MaxSpareFrameBufferBytes = 64 * 1024 * 1024;
 
