@@ -38,7 +38,7 @@ private slots:
                            f->ModelNumber(), f->ModelURL(), f->UPC(), f->SerialNumber()},
                           f->DeviceIntf() != nullptr};
         });
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         QVERIFY(finder.ErrMsg().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(states.contains(srsNotFound), Window_ms + 3000);
         // Nothing more about this device and no second completion while the search keeps listening.
@@ -87,16 +87,16 @@ private slots:
         finder.SetSearchWindow_ms(Window_ms);
         TReportRecorder recorder(finder);
 
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         finder.CancelSearchAsync();
         QVERIFY(!finder.IsSearching());
         QTest::qWait(Window_ms + 500);
         QVERIFY(recorder.Reports.empty());
 
         // A restart: the first search's device report and completion never come, the second's come once.
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         QTest::qWait(Window_ms / 2);
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         QTRY_COMPARE_WITH_TIMEOUT(recorder.Count(srsNotFound), 1, Window_ms + 3000);
         QTest::qWait(Window_ms);
         QCOMPARE(recorder.Count(srsNotFound), 1);
@@ -112,7 +112,7 @@ private slots:
         TNetworkDeviceFinder finder;
         finder.SetSearchWindow_ms(Window_ms);
         TReportRecorder cancelling(finder, true);
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         QTRY_VERIFY_WITH_TIMEOUT(!cancelling.Reports.empty(), Window_ms + 3000);
         QVERIFY(!finder.IsSearching());
         QTest::qWait(Window_ms);
@@ -128,7 +128,7 @@ private slots:
                 cancel = true; // meant for the old search only
             }
         });
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         QTRY_VERIFY_WITH_TIMEOUT(states.contains(srsNotFound), 2 * Window_ms + 3000);
         QVERIFY(finder.IsSearching());
         QCOMPARE(states.count(srsNotFound), 1);
@@ -139,7 +139,7 @@ private slots:
         TNetworkDeviceFinder finder;
         finder.SetSearchWindow_ms(1000);
         TReportRecorder recorder(finder);
-        QVERIFY(finder.StartSearchAsync(ndfwFriendlyName, QString()));
+        QVERIFY2(finder.StartSearchAsync(ndfwFriendlyName, QString()), qPrintable(finder.ErrMsg()));
         QTRY_COMPARE_WITH_TIMEOUT(recorder.Count(srsNotFound), 1, 4000);
         TCamSim camsim;
         const QString udn = FreshUniqueDeviceName();
