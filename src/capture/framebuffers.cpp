@@ -5,11 +5,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
+
 #if defined(Q_OS_UNIX)
 #include <sys/mman.h>
 #endif
-#include <iterator>
-#include <vector>
 
 namespace {
 
