@@ -1,15 +1,21 @@
 #pragma once
-// Shared by the camera dialog tests: a catalogue file in a program folder of its own, and every stored
-// field of a camera record for whole-record comparisons.
+// Shared by the camera dialog tests: a catalogue file in a program folder of its own, a dialog made fresh
+// for each test function, and every stored field of a camera record for whole-record comparisons.
 #include "cameradialog/devformtools.h"
+#include "cameradialog/newcapturedevice.h"
 #include "core/camera.h"
+#include "core/services.h"
 #include "core/subsystems.h"
 #include "platform/folders.h"
-#include "core/services.h"
+
+#include "freshservices.h"
+#include "scriptedprompts.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QVariantList>
+
+#include <memory>
 
 // A program folder holding the given ipcamdata.xml (none when content is empty); restored at the end.
 class TProgramFolder
@@ -66,6 +72,33 @@ class TSettingsCounter : public ISettingsCommands
 public:
     void GeneralSettings() override { ++Calls; }
     int Calls = 0;
+};
+
+// What each dialog test function starts with: fresh services, a program folder with a small catalogue,
+// scripted prompts and a new dialog. Begin() in init(), End() in cleanup().
+struct TDevFormFixture
+{
+    TFreshServices Services;
+    std::unique_ptr<TProgramFolder> Folder;
+    std::unique_ptr<TScriptedPrompts> Prompts;
+    std::unique_ptr<TSettingsCounter> Settings;
+    std::unique_ptr<TDevForm> Form;
+
+    void Begin()
+    {
+        Services.Renew();
+        Folder = std::make_unique<TProgramFolder>(SmallCatalogue);
+        Prompts = std::make_unique<TScriptedPrompts>();
+        Settings = std::make_unique<TSettingsCounter>();
+        Form = std::make_unique<TDevForm>(Settings.get());
+    }
+    void End()
+    {
+        Form.reset();
+        Prompts.reset();
+        Folder.reset();
+        Services.End();
+    }
 };
 
 // Every field a camera stores, in a comparable form.

@@ -12,7 +12,6 @@
 #include "runtime/streamaddress.h"
 
 #include "devformhelpers.h"
-#include "freshservices.h"
 #include "scriptedprompts.h"
 #include "smsgatewayprocess.h"
 
@@ -35,14 +34,9 @@ class TestDevForm : public QObject
 {
     Q_OBJECT
 
-    TFreshServices m_services;
+    TDevFormFixture m_fixture;
 
-    std::unique_ptr<TProgramFolder> m_folder;
-    std::unique_ptr<TScriptedPrompts> m_prompts;
-    std::unique_ptr<TSettingsCounter> m_settings;
-    std::unique_ptr<TDevForm> m_form;
-
-    TDevForm &Form() { return *m_form; }
+    TDevForm &Form() { return *m_fixture.Form; }
 
     // Puts a camera into the camera list and loads it into the prepared dialog.
     TCamera &Load(const TCamera &camera)
@@ -73,7 +67,7 @@ class TestDevForm : public QObject
     QStringList Messages() const
     {
         QStringList texts;
-        for (const auto &entry : m_prompts->log)
+        for (const auto &entry : m_fixture.Prompts->log)
             if (entry.call == "Message")
                 texts << entry.text;
         return texts;
@@ -85,21 +79,8 @@ class TestDevForm : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_services.Renew();
-        m_folder = std::make_unique<TProgramFolder>(SmallCatalogue);
-        m_prompts = std::make_unique<TScriptedPrompts>();
-        m_settings = std::make_unique<TSettingsCounter>();
-        m_form = std::make_unique<TDevForm>(m_settings.get());
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        m_prompts.reset();
-        m_folder.reset();
-        m_services.End();
-    }
+    void init() { m_fixture.Begin(); }
+    void cleanup() { m_fixture.End(); }
 
     void newCameraDefaults()
     {
@@ -299,11 +280,11 @@ private slots:
 
         // The file is read again at every preparation; without it the lists are empty and an IP camera
         // can still be stored.
-        m_folder->WriteCatalogue("<Manufacturer name=\"New\"><url version=\"N1\" Source=\"JPEG\" url=\"n.jpg\" /></Manufacturer>");
+        m_fixture.Folder->WriteCatalogue("<Manufacturer name=\"New\"><url version=\"N1\" Source=\"JPEG\" url=\"n.jpg\" /></Manufacturer>");
         f.ClearCameraControls();
         QCOMPARE(f.cmbBrands->count(), 1);
         QCOMPARE(f.MyIPCam_URL, QString("n.jpg"));
-        m_folder->RemoveCatalogue();
+        m_fixture.Folder->RemoveCatalogue();
         f.ClearCameraControls();
         QCOMPARE(f.cmbBrands->count(), 0);
         f.edTitle->setText("No catalogue");
@@ -312,7 +293,7 @@ private slots:
         QCOMPARE(Stored().ActualName, QString("*"));
         QVERIFY(Stored().ipcam_URL.isEmpty());
         f.Label9Click();
-        QCOMPARE(m_prompts->log.last().call, QString("OpenUrl"));
+        QCOMPARE(m_fixture.Prompts->log.last().call, QString("OpenUrl"));
     }
 
     void okChecksInOrderWithMessageAndFocus()
@@ -444,7 +425,7 @@ private slots:
         QTRY_VERIFY(f.btnTestEmail->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
         f.lblOutputFolder->click();
-        QCOMPARE(m_settings->Calls, 1);
+        QCOMPARE(m_fixture.Settings->Calls, 1);
     }
 
     // "Send Test SMS" sends the values as they stand in the dialog, through the SMS library of the program's

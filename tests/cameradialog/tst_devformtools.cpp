@@ -13,7 +13,6 @@
 
 #include "camsimprocess.h"
 #include "devformhelpers.h"
-#include "freshservices.h"
 #include "scriptedprompts.h"
 
 #include <QAbstractItemView>
@@ -67,16 +66,11 @@ class TestDevFormTools : public QObject
 {
     Q_OBJECT
 
-    TFreshServices m_services;
-
-    std::unique_ptr<TProgramFolder> m_folder;
-    std::unique_ptr<TScriptedPrompts> m_prompts;
-    std::unique_ptr<TSettingsCounter> m_settings;
-    std::unique_ptr<TDevForm> m_form;
+    TDevFormFixture m_fixture;
     TFixedDeviceLists m_devices;
 
-    TDevForm &Form() { return *m_form; }
-    QString LastOpened() const { return m_prompts->log.isEmpty() ? QString() : m_prompts->log.last().text; }
+    TDevForm &Form() { return *m_fixture.Form; }
+    QString LastOpened() const { return m_fixture.Prompts->log.isEmpty() ? QString() : m_fixture.Prompts->log.last().text; }
 
     // The IP camera fields for the simulator's stream.
     void AimAt(quint16 port, const QString &user = {}, const QString &password = {})
@@ -94,21 +88,8 @@ class TestDevFormTools : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_services.Renew();
-        m_folder = std::make_unique<TProgramFolder>(SmallCatalogue);
-        m_prompts = std::make_unique<TScriptedPrompts>();
-        m_settings = std::make_unique<TSettingsCounter>();
-        m_form = std::make_unique<TDevForm>(m_settings.get());
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        m_prompts.reset();
-        m_folder.reset();
-        m_services.End();
-    }
+    void init() { m_fixture.Begin(); }
+    void cleanup() { m_fixture.End(); }
 
     void helpPagesByPageAndDeviceType()
     {
@@ -117,10 +98,10 @@ private slots:
         BuildWebAddresses(0);
         TDevForm &f = Form();
         const auto opens = [this](QAbstractButton *button, const QString &page) {
-            m_prompts->log.clear();
+            m_fixture.Prompts->log.clear();
             button->click();
-            QCOMPARE(m_prompts->log.size(), 1);
-            QCOMPARE(m_prompts->log.last().call, QString("OpenUrl"));
+            QCOMPARE(m_fixture.Prompts->log.size(), 1);
+            QCOMPARE(m_fixture.Prompts->log.last().call, QString("OpenUrl"));
             const QString file = platform::LocalFileOfUrl(LastOpened());
             QCOMPARE(QFileInfo(file).fileName(), page);
             QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
@@ -205,7 +186,7 @@ private slots:
         f.btnConfigureCodec->click();
         QCOMPARE(opened, QString("TEncoderSettingsDialog"));
         QCOMPARE(f.PreviewCapture2->VideoCompressor(), 0);
-        QVERIFY(m_prompts->log.isEmpty());
+        QVERIFY(m_fixture.Prompts->log.isEmpty());
     }
 
     void codecMissingOffersTheInstaller()
@@ -219,21 +200,21 @@ private slots:
                                  "If you choose \"Yes\", the program will be closed, and Xvid Setup will be launched.";
 
         // No: nothing happens.
-        m_prompts->answers = {false};
+        m_fixture.Prompts->answers = {false};
         ConfigureCodec(component, -1, &mainWindow);
-        QCOMPARE(m_prompts->log.size(), 1);
-        QCOMPARE(m_prompts->log[0].call, QString("Ask"));
-        QCOMPARE(m_prompts->log[0].text, question);
+        QCOMPARE(m_fixture.Prompts->log.size(), 1);
+        QCOMPARE(m_fixture.Prompts->log[0].call, QString("Ask"));
+        QCOMPARE(m_fixture.Prompts->log[0].text, question);
         QCOMPARE(mainWindow.Closes, 0);
         QVERIFY(mainWindow.isVisible());
 
         // Yes: the installer beside the program is opened, then the main window is asked to close.
-        m_prompts->log.clear();
-        m_prompts->answers = {true};
+        m_fixture.Prompts->log.clear();
+        m_fixture.Prompts->answers = {true};
         ConfigureCodec(component, -1, &mainWindow);
-        QCOMPARE(m_prompts->log.size(), 2);
-        QCOMPARE(m_prompts->log[1].call, QString("OpenUrl"));
-        QCOMPARE(QUrl(m_prompts->log[1].text).toLocalFile(),
+        QCOMPARE(m_fixture.Prompts->log.size(), 2);
+        QCOMPARE(m_fixture.Prompts->log[1].call, QString("OpenUrl"));
+        QCOMPARE(QUrl(m_fixture.Prompts->log[1].text).toLocalFile(),
                  QDir(ProgramFolder()).filePath("xvid.exe"));
         QCOMPARE(mainWindow.Closes, 1);
         QCOMPARE(component.VideoCompressor(), -1); // untouched
@@ -255,7 +236,7 @@ private slots:
             ++sound;
         }
         // The files are missing here: the dialog adds no message of its own.
-        QVERIFY(m_prompts->log.isEmpty());
+        QVERIFY(m_fixture.Prompts->log.isEmpty());
     }
 
     void ipCameraPreviewShowsTheSimulatorStopsOnCloseAndKeepsNoCredentials()
