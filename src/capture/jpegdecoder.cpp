@@ -11,8 +11,6 @@ QImage TFramePool::Take(QSize size)
     return TakeFramePicture(size);
 }
 
-void TFramePool::Give(const QImage &) {}
-
 int TFramePool::Size() const
 {
     return SpareFrameBuffers();
@@ -100,11 +98,9 @@ bool TJpegDecoder::Decode(QByteArrayView jpeg, TFramePool &pool, QImage &out)
         if (tjGetErrorCode(m_handle) == TJERR_FATAL || message.contains(QLatin1String("premature end"), Qt::CaseInsensitive)) {
             m_error = message;
             Renew();
-            pool.Give(image);
-            return false;
+            return false;  // the buffer goes back as the picture goes
         }
     }
-    pool.Give(image);
     out = std::move(image);
     return true;
 }

@@ -16,10 +16,9 @@ class TFramePool
 public:
     static constexpr qint64 MaxKeptBytes = MaxSpareFrameBufferBytes;
 
-    // A Format_RGB32 picture of that size that nobody else holds (a spare one or a new one).
+    // A Format_RGB32 picture of that size that nobody else holds (a spare one or a new one). Its buffer goes
+    // back by itself once the last copy of the picture is gone.
     QImage Take(QSize size);
-    // Nothing to do: the buffer goes back by itself once the last copy of its picture is gone.
-    void Give(const QImage &image);
     // Spare buffers kept for reuse, and their bytes (shared by all pools).
     int Size() const;
     qint64 KeptBytes() const;

@@ -88,12 +88,10 @@ private slots:
         QList<QImage> inUse;
         for (int i = 0; i < 6; ++i)
             inUse.append(pool.Take(QSize(3000, 3000)));
-        for (const QImage &image : inUse)
-            pool.Give(image);
-        inUse.clear();
+        inUse.clear();  // the buffers go back as the pictures go
         QCOMPARE(pool.Size(), 2);  // 36 MB each: two kept, not six
         for (int i = 0; i < 6; ++i)
-            pool.Give(pool.Take(QSize(640, 480)));
+            pool.Take(QSize(640, 480));
         QVERIFY(pool.KeptBytes() <= TFramePool::MaxKeptBytes);
     }
 };
