@@ -1,6 +1,7 @@
 #include "capture/captureengine.h"
 
 #include "capture/displaypicture.h"
+#include "capture/framebuffers.h"
 #include "capture/ipcamerasource.h"
 #include "capture/webcamcapturesource.h"
 
@@ -98,13 +99,20 @@ void TCaptureEngine::ProcessPushed()
 
 bool TCaptureEngine::DeliverJpeg(QByteArrayView jpeg, qint64 time)
 {
+    const TFrameTurn turn;
     QImage image;
     if (!m_decoder.Decode(jpeg, m_pool, image))
         return false;  // a corrupt picture is skipped
-    return DeliverImage(std::move(image), time);
+    return Process(std::move(image), time);
 }
 
 bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
+{
+    const TFrameTurn turn;
+    return Process(std::move(image), time);
+}
+
+bool TCaptureEngine::Process(QImage image, qint64 time)
 {
     if (image.isNull() || m_session == 0)
         return false;

@@ -136,7 +136,8 @@ public:
     void ProcessPushed();
 
     // For sources, on the capture thread. DeliverJpeg / DeliverImage run one frame through the pipeline
-    // and tell whether it became a frame (false: corrupt picture, skipped).
+    // (in a frame turn, capture/framebuffers.h) and tell whether it became a frame (false: corrupt picture,
+    // skipped).
     bool DeliverJpeg(QByteArrayView jpeg, qint64 time);
     bool DeliverImage(QImage image, qint64 time);
     // The source ended by itself; it is deleted once control is back in the event loop.
@@ -147,6 +148,7 @@ public:
 
 private:
     void DropSource();
+    bool Process(QImage image, qint64 time);
     void Publish(const TVideoFrame &frame, QImage shown, const TMotionResult *motion);
 
     std::shared_ptr<TCaptureShared> m_shared;

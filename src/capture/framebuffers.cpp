@@ -2,8 +2,11 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSemaphore>
+#include <QThread>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <iterator>
 #include <vector>
@@ -23,13 +26,28 @@ constexpr size_t HeaderBytes = 64;
 // (the live views' pictures, most often let go on the user-interface thread) stay on the heap: unmapping
 // there would wait for the capture threads' page faults.
 constexpr size_t MappedFromBytes = 2 * 1024 * 1024;
+constexpr size_t HugePageBytes = 2 * 1024 * 1024;
 
 unsigned char *AllocateBlock(size_t bytes)
 {
 #if defined(Q_OS_UNIX)
     if (bytes >= MappedFromBytes) {
-        void *block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        return block == MAP_FAILED ? nullptr : static_cast<unsigned char *>(block);
+        // Start on a huge-page boundary and ask for huge pages: a fresh frame then faults in a few times
+        // rather than once per 4 KB page, and decoding and scanning it miss the address cache far less.
+        const size_t reserve = bytes + HugePageBytes;
+        void *area = mmap(nullptr, reserve, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (area == MAP_FAILED)
+            return nullptr;
+        const auto start = reinterpret_cast<uintptr_t>(area);
+        const uintptr_t aligned = (start + HugePageBytes - 1) & ~uintptr_t(HugePageBytes - 1);
+        if (aligned > start)
+            munmap(area, aligned - start);
+        if (const size_t tail = start + reserve - (aligned + bytes); tail > 0)
+            munmap(reinterpret_cast<void *>(aligned + bytes), tail);
+#if defined(MADV_HUGEPAGE)
+        madvise(reinterpret_cast<void *>(aligned), bytes & ~(HugePageBytes - 1), MADV_HUGEPAGE);
+#endif
+        return reinterpret_cast<unsigned char *>(aligned);
     }
 #endif
     return static_cast<unsigned char *>(std::malloc(bytes));
@@ -54,6 +72,12 @@ void FreeBlock(unsigned char *block)
 class TFrameBufferCache
 {
 public:
+    TFrameBufferCache() : m_turnCount(std::max(1, QThread::idealThreadCount())), m_turns(m_turnCount) {}
+
+    bool TakeTurn() { return m_turns.tryAcquire(1, TFrameTurn::WaitMs); }
+    void GiveTurn() { m_turns.release(); }
+    int TurnCount() const { return m_turnCount; }
+
     unsigned char *Take(size_t bytes)
     {
         {
@@ -121,6 +145,8 @@ private:
     QMutex m_mutex;
     std::vector<unsigned char *> m_spare;
     size_t m_spareBytes = 0;
+    const int m_turnCount;
+    QSemaphore m_turns;
 };
 
 // Never destroyed: pictures may be released by static destructors after the end of main().
@@ -157,4 +183,17 @@ int SpareFrameBuffers()
 qint64 SpareFrameBufferBytes()
 {
     return Cache().SpareBytes();
+}
+
+TFrameTurn::TFrameTurn() : m_held(Cache().TakeTurn()) {}
+
+TFrameTurn::~TFrameTurn()
+{
+    if (m_held)
+        Cache().GiveTurn();
+}
+
+int FrameTurns()
+{
+    return Cache().TurnCount();
 }

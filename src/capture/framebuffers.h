@@ -8,10 +8,9 @@
 #include <QSize>
 
 // Free buffers of one size kept for reuse; more are given back to the system. Each one costs a whole frame of
-// memory, and each one fewer makes cameras that decode at the same moment fault in fresh memory (16 cameras
-// on one 720p stream, ostrivo-bench cameras: 8 spares 6.3 MB per camera; 4 spares 5.3 MB but about 20 %
-// more processor time and, with 64 cameras, user-interface stalls of seconds).
-constexpr int MaxSpareFrameBuffers = 8;
+// memory. Few are needed since frames are processed in turns (TFrameTurn): only the cameras holding a turn
+// have a second frame at the moment.
+constexpr int MaxSpareFrameBuffers = 4;
 // And of large pictures only as many as fit in this many bytes (but always the last two given back).
 constexpr qint64 MaxSpareFrameBufferBytes = 64 * 1024 * 1024;
 
@@ -22,3 +21,27 @@ QImage TakeFramePicture(QSize size);
 // Buffers kept for reuse right now, and their bytes (for tests and measurements).
 int SpareFrameBuffers();
 qint64 SpareFrameBufferBytes();
+
+// A turn to decode and process one frame. Only as many frames as there are processors are processed at once,
+// whichever cameras they come from: cameras that receive at the same moment (several views of one stream,
+// or many cameras at start-up) then wait for a turn instead of all taking a second frame buffer at once and
+// crowding out the user-interface thread. A turn that does not come within a second is not waited for (a
+// frame is never held back for long). Not copyable; released when it goes.
+class TFrameTurn
+{
+public:
+    TFrameTurn();
+    ~TFrameTurn();
+    TFrameTurn(const TFrameTurn &) = delete;
+    TFrameTurn &operator=(const TFrameTurn &) = delete;
+
+    // False when the wait ran out and the frame goes ahead without a turn.
+    bool Held() const { return m_held; }
+
+    static constexpr int WaitMs = 1000;
+
+private:
+    bool m_held;
+};
+// Turns there are in all (the processors of the machine).
+int FrameTurns();

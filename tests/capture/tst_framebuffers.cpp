@@ -1,11 +1,14 @@
 // The picture buffers shared by all cameras: a buffer is reused only once every copy of its picture is gone,
-// also when the last copy goes on another thread, and the spares kept are bounded.
+// also when the last copy goes on another thread, and the spares kept are bounded. Frames are processed in
+// turns.
 #include "capture/framebuffers.h"
 #include "capture/jpegdecoder.h"
 
 #include <QBuffer>
 #include <QtTest>
 
+#include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -87,6 +90,41 @@ private slots:
         QVERIFY(second.Decode(jpeg, secondPool, frame));
         QCOMPARE(frame.constBits(), bits);
         QVERIFY(qAbs(frame.pixelColor(80, 60).blue() - 120) < 8);
+    }
+
+    // With every turn taken the next frame waits until one is given back; when none comes in time it goes
+    // ahead without one, and giving back never frees more turns than were taken.
+    void framesWaitForATurn()
+    {
+        QVERIFY(FrameTurns() >= 1);
+        std::vector<std::unique_ptr<TFrameTurn>> held;
+        for (int i = 0; i < FrameTurns(); ++i) {
+            held.push_back(std::make_unique<TFrameTurn>());
+            QVERIFY(held.back()->Held());
+        }
+        std::atomic<int> waiter{0};  // 0 waiting, 1 got a turn, 2 went ahead without
+        std::thread camera([&] {
+            const TFrameTurn turn;
+            waiter = turn.Held() ? 1 : 2;
+        });
+        QTest::qWait(200);
+        QCOMPARE(waiter.load(), 0);
+        held.pop_back();
+        camera.join();
+        QCOMPARE(waiter.load(), 1);
+
+        held.push_back(std::make_unique<TFrameTurn>());
+        {
+            const TFrameTurn late;
+            QVERIFY(!late.Held());
+        }
+        held.clear();
+        for (int i = 0; i < FrameTurns(); ++i) {
+            held.push_back(std::make_unique<TFrameTurn>());
+            QVERIFY(held.back()->Held());
+        }
+        const TFrameTurn extra;
+        QVERIFY(!extra.Held());
     }
 };
 
