@@ -23,7 +23,7 @@ TCameraWiring::TCameraWiring(TMainForm &form) : m_form(form)
     InstallComponentCameraControl();
 }
 
-TCameraWiring::~TCameraWiring() { SetCameraViewPlacer({}); }
+TCameraWiring::~TCameraWiring() { SetCameraViewPlacer(nullptr); }
 
 void TCameraWiring::LoadCameras() { ::LoadCameras(*this); }
 void TCameraWiring::SaveCameras() { ::SaveCameras(*this); }
@@ -37,7 +37,7 @@ void TCameraWiring::ReleaseCameraGrid()
         for (const auto &camera : App().Cameras)
             if (camera->Grabber)
                 m_grid->RemoveView(camera->Grabber);
-    SetCameraViewPlacer({});
+    SetCameraViewPlacer(nullptr);
 }
 
 void TCameraWiring::FullScreen()
@@ -78,10 +78,13 @@ QWidget *TCameraWiring::CreateCameraGrid(QWidget *parent)
             camera->Grabber->SetDisplayFullScreen(0, true);
     };
     m_grid = grid;
-    SetCameraViewPlacer([this](QWidget *view, int column, int row) {
-        return m_grid && m_grid->PlaceView(view, column, row);
-    });
+    SetCameraViewPlacer(this);
     return grid;
+}
+
+bool TCameraWiring::PlaceCameraView(QWidget *view, int column, int row)
+{
+    return m_grid && m_grid->PlaceView(view, column, row);
 }
 
 int TCameraWiring::GridColumns() const { return m_grid ? m_grid->ColumnCount() : 2; }

@@ -11,7 +11,7 @@
 
 class TMainForm;
 
-class TCameraWiring : public TCameraListHost, public ICameraLifetime
+class TCameraWiring : public TCameraListHost, public ICameraLifetime, public TCameraViewPlacer
 {
 public:
     // The wiring must live as long as the form, which it serves once plugged in.
@@ -43,6 +43,9 @@ public:
     void FullScreen() override;
     void NextLayout() override;
     void ApplyLayout(int columns, int rows) override;
+
+    // TCameraViewPlacer
+    bool PlaceCameraView(QWidget *view, int column, int row) override;
 
 private:
 

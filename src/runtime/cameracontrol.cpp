@@ -59,11 +59,23 @@ bool TComponentCameraControl::CaptureFrameSyncTo() { return m_component.CaptureF
 
 bool TComponentCameraControl::IsDown() const { return m_component.CurrentState() == cs_Down; }
 
+namespace {
+
+class TComponentControlResolver : public TCameraControlResolver
+{
+public:
+    TCameraControl *ControlOf(TCamera &camera) override
+    {
+        return camera.Grabber ? &TComponentCameraControl::Of(*camera.Grabber) : nullptr;
+    }
+};
+
+} // namespace
+
 void InstallComponentCameraControl()
 {
-    SetCameraControlResolver([](TCamera &camera) -> TCameraControl * {
-        return camera.Grabber ? &TComponentCameraControl::Of(*camera.Grabber) : nullptr;
-    });
+    static TComponentControlResolver resolver;  // holds nothing: one serves every runtime services object
+    SetCameraControlResolver(&resolver);
 }
 
 TComponentSirenPlayer::TComponentSirenPlayer(TCaptureComponent &player) : QObject(&player), m_player(player)

@@ -2,15 +2,12 @@
 
 #include "runtime/runtimeservices.h"
 
-void SetCameraControlResolver(TCameraControlResolver resolver)
-{
-    RuntimeServices().CameraControlResolver = std::move(resolver);
-}
+void SetCameraControlResolver(TCameraControlResolver *resolver) { RuntimeServices().ControlResolver = resolver; }
 
 TCameraControl *CameraControl(TCamera &camera)
 {
-    const TCameraControlResolver &resolver = RuntimeServices().CameraControlResolver;
-    return resolver ? resolver(camera) : nullptr;
+    TCameraControlResolver *resolver = RuntimeServices().ControlResolver;
+    return resolver ? resolver->ControlOf(camera) : nullptr;
 }
 
 void SetRuntimeWindow(TRuntimeWindow *window) { RuntimeServices().Window = window; }

@@ -4,8 +4,6 @@
 // fakes and never reach up into higher folders.
 #include <QString>
 
-#include <functional>
-
 struct TCamera;
 
 // A camera's capture component as the monitoring and alarm logic uses it.
@@ -39,10 +37,18 @@ public:
     virtual bool IsDown() const { return false; }
 };
 
-// The component of a camera, or nullptr when the camera has none (not created, or released). The object
-// returned must stay valid as long as the camera's component exists.
-using TCameraControlResolver = std::function<TCameraControl *(TCamera &)>;
-void SetCameraControlResolver(TCameraControlResolver resolver);
+// Finds the control of a camera's component.
+class TCameraControlResolver
+{
+public:
+    virtual ~TCameraControlResolver() = default;
+    // The control of the camera's component, or nullptr when the camera has none (not created, or
+    // released). The object returned must stay valid as long as the camera's component exists.
+    virtual TCameraControl *ControlOf(TCamera &camera) = 0;
+};
+// Installs the resolver (not owned); nullptr removes it.
+void SetCameraControlResolver(TCameraControlResolver *resolver);
+// The control of the camera's component through the installed resolver; nullptr without one.
 TCameraControl *CameraControl(TCamera &camera);
 
 // The parts of the main window the runtime touches.

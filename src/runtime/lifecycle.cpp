@@ -90,15 +90,15 @@ QString ConnectingText(const TCamera &camera)
 
 } // namespace
 
-void SetCameraViewPlacer(TCameraViewPlacer placer) { RuntimeServices().ViewPlacer = std::move(placer); }
+void SetCameraViewPlacer(TCameraViewPlacer *placer) { RuntimeServices().ViewPlacer = placer; }
 
 void GrabberCreate(TCamera &camera, int column, int row)
 {
     try {
         auto *grabber = new TAdvancedCaptureComponent(nullptr);
         camera.Grabber = grabber;
-        const TCameraViewPlacer &placer = RuntimeServices().ViewPlacer;
-        Require(placer && placer(grabber, column, row));
+        TCameraViewPlacer *placer = RuntimeServices().ViewPlacer;
+        Require(placer && placer->PlaceCameraView(grabber, column, row));
         grabber->SetDragKind(dkDrag);
         grabber->SetDragMode(dmAutomatic);
         WireEvents(camera, *grabber);

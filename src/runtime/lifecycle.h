@@ -6,16 +6,21 @@
 // the state log (statelog.h) have files of their own.
 #include <QString>
 
-#include <functional>
-
 struct TCamera;
 class QWidget;
 class TTimer;
 
-// Where camera views go: makes the view a child of the camera grid in the given cell; a column < 0
-// leaves the cell to the grid. False when no cell is free. Installed by the main window.
-using TCameraViewPlacer = std::function<bool(QWidget *view, int column, int row)>;
-void SetCameraViewPlacer(TCameraViewPlacer placer);
+// Where camera views go. Implemented by the main window's camera grid.
+class TCameraViewPlacer
+{
+public:
+    virtual ~TCameraViewPlacer() = default;
+    // Makes the view a child of the camera grid in the given cell; a column < 0 leaves the cell to the
+    // grid. False when no cell is free.
+    virtual bool PlaceCameraView(QWidget *view, int column, int row) = 0;
+};
+// Installs the placer (not owned); nullptr removes it, and cameras created then get no view.
+void SetCameraViewPlacer(TCameraViewPlacer *placer);
 
 // Creates the component and the timers and places the view (column < 0: the grid's choice); a failure
 // is reported with the restart question. GrabberUpdateSettings runs in every case.

@@ -22,11 +22,11 @@ public:
 
     TServices &Core() { return m_core ? *m_core : Services(); }
 
-    TCameraControlResolver CameraControlResolver; // CameraControl()
-    TRuntimeWindow *Window = nullptr;             // RuntimeWindow()
-    TSirenPlayer *SirenPlayer = nullptr;          // the siren's player
-    TCameraViewPlacer ViewPlacer;                 // where GrabberCreate puts a camera's view
-    TCameraStateLog StateLog;                     // the ostrivo.camera state changes
+    TCameraControlResolver *ControlResolver = nullptr; // CameraControl()
+    TRuntimeWindow *Window = nullptr;                  // RuntimeWindow()
+    TSirenPlayer *SirenPlayer = nullptr;               // the siren's player
+    TCameraViewPlacer *ViewPlacer = nullptr;           // where GrabberCreate puts a camera's view
+    TCameraStateLog StateLog;                          // the ostrivo.camera state changes
 
 private:
     friend TRuntimeServices &RuntimeServices();

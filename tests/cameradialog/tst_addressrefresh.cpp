@@ -9,12 +9,12 @@
 #include "core/prompts.h"
 #include "core/services.h"
 #include "core/timer.h"
-#include "mainwindow/gridpanel.h"
 #include "platform/folders.h"
 #include "runtime/lifecycle.h"
 #include "runtime/reconnection.h"
 
 #include "freshservices.h"
+#include "gridviewplacer.h"
 #include "sandboxhome.h"
 #include "scriptedprompts.h"
 #include "upnptesthelpers.h"
@@ -27,6 +27,7 @@ class TestAddressRefresh : public QObject
 
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TAdvancedGridPanel> m_grid;
+    TGridViewPlacer m_placer;
     std::shared_ptr<TNetworkDeviceFinder> m_finder;
     std::unique_ptr<TCameraAddressRefresh> m_refresh;
     QStringList m_display;
@@ -69,7 +70,8 @@ private slots:
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_grid = std::make_unique<TAdvancedGridPanel>();
         m_grid->CameraView = [](int index) -> QWidget * { return App().Cameras[size_t(index)]->Grabber; };
-        SetCameraViewPlacer([this](QWidget *view, int column, int row) { return m_grid->PlaceView(view, column, row); });
+        m_placer.Grid = m_grid.get();
+        SetCameraViewPlacer(&m_placer);
         m_finder = std::make_shared<TNetworkDeviceFinder>();
         m_finder->SetVerbose(true);
         m_finder->SetOnDisplay([this](INetworkDeviceFinder *, const QString &text) { m_display << text; });
@@ -88,7 +90,7 @@ private slots:
         App().Cameras.clear();
         m_refresh.reset();
         m_finder.reset();
-        SetCameraViewPlacer({});
+        SetCameraViewPlacer(nullptr);
         m_grid.reset();
         m_prompts.reset();
         m_services.End();

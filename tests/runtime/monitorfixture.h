@@ -102,7 +102,7 @@ struct TCountingAlertSenders : IAlertSenders
 // Fresh services (application record, camera ports, siren player...) whose cameras have fake components
 // and timers wired to the runtime's handlers; the fake main window installed; the manual clock at the given
 // start.
-struct TRuntimeFixture
+struct TRuntimeFixture : TCameraControlResolver
 {
     TRuntimeServices services;  // first: everything below installs itself into it
     TManualClock clock;
@@ -114,13 +114,16 @@ struct TRuntimeFixture
 
     explicit TRuntimeFixture(TDateTime begin) : clock(begin), start(begin)
     {
-        SetCameraControlResolver([this](TCamera &camera) -> TCameraControl * {
-            const auto found = controls.find(&camera);
-            return found == controls.end() ? nullptr : found->second.get();
-        });
+        SetCameraControlResolver(this);
         SetRuntimeWindow(&window);
     }
-    ~TRuntimeFixture() { SetAlertSenders(nullptr); }
+    ~TRuntimeFixture() override { SetAlertSenders(nullptr); }
+
+    TCameraControl *ControlOf(TCamera &camera) override
+    {
+        const auto found = controls.find(&camera);
+        return found == controls.end() ? nullptr : found->second.get();
+    }
 
     TCamera &AddCamera(const QString &title)
     {

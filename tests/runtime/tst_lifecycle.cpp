@@ -9,12 +9,12 @@
 #include "core/prompts.h"
 #include "core/timer.h"
 #include "core/windowsink.h"
-#include "mainwindow/gridpanel.h"
 #include "runtime/runtimeservices.h"
 #include "runtime/cameraoverlays.h"
 #include "runtime/lifecycle.h"
 #include "runtime/reconnection.h"
 #include "runtime/streamaddress.h"
+#include "gridviewplacer.h"
 #include "sandboxhome.h"
 #include "scriptedprompts.h"
 #include "core/services.h"
@@ -81,6 +81,7 @@ class TestLifecycle : public QObject
     std::optional<TRuntimeServices> m_services;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TAdvancedGridPanel> m_grid;
+    TGridViewPlacer m_placer;
     TLogSink m_sink;
 
     TCamera &NewCamera(const QString &title, quint16 port = 0)
@@ -118,7 +119,8 @@ private slots:
         m_grid = std::make_unique<TAdvancedGridPanel>();
         m_grid->resize(800, 600);
         m_grid->CameraView = [](int index) -> QWidget * { return App().Cameras[size_t(index)]->Grabber; };
-        SetCameraViewPlacer([this](QWidget *view, int column, int row) { return m_grid->PlaceView(view, column, row); });
+        m_placer.Grid = m_grid.get();
+        SetCameraViewPlacer(&m_placer);
         m_sink.Lines.clear();
         m_sink.Showing = true;
         SetMainWindowSink(&m_sink);
@@ -135,7 +137,7 @@ private slots:
             FreeCameraTimers(*camera);
         }
         App().Cameras.clear();
-        SetCameraViewPlacer({});
+        SetCameraViewPlacer(nullptr);
         m_grid.reset();
         m_prompts.reset();
         m_services.reset();
