@@ -1,5 +1,7 @@
 #include "capturetesthelpers.h"
 
+#include "processoutput.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
@@ -140,6 +142,7 @@ TCamSimProcess::TCamSimProcess(const QStringList &arguments)
     m_process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo-camsim"));
     m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    EndWithTest(m_process);
     m_process.start();
     QElapsedTimer clock;
     clock.start();
@@ -215,6 +218,7 @@ TFfmpegServer::TFfmpegServer(quint16 port) : m_port(port)
                             QStringLiteral("multipart/x-mixed-replace;boundary=ffmpeg"), QStringLiteral("-listen"),
                             QStringLiteral("1"), Url()});
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    EndWithTest(m_process);
     m_process.start();
 }
 

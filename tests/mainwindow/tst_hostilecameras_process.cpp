@@ -31,6 +31,7 @@ private slots:
     {
         QProcess server;
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        EndWithTest(server);
         server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(OSTRIVO_SOURCE_DIR "/tests/support/hostilecam.py")});
         QVERIFY(server.waitForReadyRead(5000));
         const QByteArray listening = server.readAllStandardOutput();

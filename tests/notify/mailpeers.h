@@ -4,6 +4,7 @@
 // the message log as the tests see it.
 #include "core/camera.h"
 #include "core/windowsink.h"
+#include "processoutput.h"
 #include "recordingwindowsink.h"
 
 #include <QDeadlineTimer>
@@ -76,6 +77,7 @@ public:
         if (!tlsMax.isEmpty())
             arguments << "--tls-max" << tlsMax;
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        EndWithTest(m_process);
         m_process.start(Python, arguments);
         QDeadlineTimer deadline(10000);
         while (!Output().contains("listening") && !deadline.hasExpired() && m_process.state() != QProcess::NotRunning)
@@ -127,6 +129,7 @@ public:
     bool StartSocks5(const QString &user, const QString &password)
     {
         m_port = FreePort();
+        EndWithTest(m_process);
         m_process.start("microsocks", {"-i", "127.0.0.1", "-p", QString::number(m_port), "-u", user, "-P", password});
         return m_process.waitForStarted(3000) && WaitUntilListening(m_port);
     }
@@ -140,6 +143,7 @@ public:
         config.write(lab.readAll().replace("port = 1081", "port = " + QByteArray::number(m_port)));
         config.close();
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        EndWithTest(m_process);
         m_process.start("danted", {"-f", config.fileName(), "-p", m_folder.filePath("danted.pid")});
         return m_process.waitForStarted(3000) && WaitUntilListening(m_port);
     }

@@ -21,6 +21,7 @@ public:
         m_process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo-camsim"));
         m_process.setArguments(QStringList{QStringLiteral("--port"), QString::number(m_port)} + arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        EndWithTest(m_process);
         m_process.start();
         static const QRegularExpression listening(QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)/"));
         const QRegularExpressionMatch match = WaitForOutputMatch(m_process, listening);

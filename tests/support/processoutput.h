@@ -1,10 +1,27 @@
 #pragma once
-// Reading a child process's output while waiting for it.
+// Reading a child process's output while waiting for it; helper processes that end with the test.
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#if defined(Q_OS_LINUX)
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
+// Makes a helper process (a simulator, a peer server) that is about to start end when the test program
+// ends, also when the test program is killed (a test that ran out of time): left behind, it would keep
+// running and keep the test runner's output open.
+inline void EndWithTest(QProcess &process)
+{
+#if defined(Q_OS_LINUX)
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#else
+    Q_UNUSED(process);
+#endif
+}
 
 // The first match of pattern in what the process writes to its standard output within timeoutMs; no
 // match when the process ends or the time runs out first.

@@ -1,6 +1,8 @@
 #pragma once
 // Runs the built ostrivo program as a user would, headless, with its home (data and settings folders) in a
 // folder of the test's, so that no real user's files are read or written.
+#include "processoutput.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -25,6 +27,7 @@ inline bool StartHiddenProgram(QProcess &process, const QProcessEnvironment &env
     process.setProcessEnvironment(env);
     process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo"));
     process.setArguments({QStringLiteral("-hide")});
+    EndWithTest(process);
     process.start();
     return process.waitForStarted(5000);
 }

@@ -28,6 +28,7 @@ public:
                                            QStringLiteral("--port"), QStringLiteral("0")}
                                + arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        EndWithTest(m_process);
         m_process.start();
         static const QRegularExpression listening(QStringLiteral("listening on (https?://127\\.0\\.0\\.1:\\d+)"));
         const QRegularExpressionMatch match = WaitForOutputMatch(m_process, listening, 10000);
