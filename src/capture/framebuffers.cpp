@@ -42,8 +42,7 @@ unsigned char *AllocateBlock(size_t bytes)
         const uintptr_t aligned = (start + HugePageBytes - 1) & ~uintptr_t(HugePageBytes - 1);
         if (aligned > start)
             munmap(area, aligned - start);
-        if (const size_t tail = start + reserve - (aligned + bytes); tail > 0)
-            munmap(reinterpret_cast<void *>(aligned + bytes), tail);
+        munmap(reinterpret_cast<void *>(aligned + bytes), start + reserve - (aligned + bytes));  // never empty
 #if defined(MADV_HUGEPAGE)
         madvise(reinterpret_cast<void *>(aligned), bytes & ~(HugePageBytes - 1), MADV_HUGEPAGE);
 #endif

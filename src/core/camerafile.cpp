@@ -242,8 +242,10 @@ bool TRowByRowCells::FirstFreeCell(int &col, int &row) const
 
 bool TRowByRowCells::CameraCell(const TCamera &camera, int &col, int &row) const
 {
+    if (Columns <= 0)
+        return false;
     const auto &cameras = App().Cameras;
-    for (size_t i = 0; i < cameras.size() && Columns > 0; ++i)
+    for (size_t i = 0; i < cameras.size(); ++i)
         if (cameras[i].get() == &camera) {
             col = int(i) % Columns;
             row = int(i) / Columns;

@@ -113,18 +113,13 @@ private slots:
         camera.join();
         QCOMPARE(waiter.load(), 1);
 
+        // The waiter gave its turn back: all are taken again, and a frame without one gives none back.
         held.push_back(std::make_unique<TFrameTurn>());
-        {
+        QVERIFY(held.back()->Held());
+        for (int i = 0; i < 2; ++i) {
             const TFrameTurn late;
             QVERIFY(!late.Held());
         }
-        held.clear();
-        for (int i = 0; i < FrameTurns(); ++i) {
-            held.push_back(std::make_unique<TFrameTurn>());
-            QVERIFY(held.back()->Held());
-        }
-        const TFrameTurn extra;
-        QVERIFY(!extra.Held());
     }
 };
 
