@@ -1,6 +1,7 @@
 // The address refresh through the real reconnection tick and real cameras: the simulator announces itself
 // on loopback with a new address for a stored unique device name; only down cameras with that name take it,
 // one search serves all down cameras of a tick, and the next tick connects to the new address.
+#include "testpaths.h"
 #include "cameradialog/addressrefresh.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -60,7 +61,7 @@ class TestAddressRefresh : public QObject
     }
 
 private slots:
-    void initTestCase() { Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR); }
+    void initTestCase() { Services().ProgramFolder = TestBinDir(); }
 
     void init()
     {

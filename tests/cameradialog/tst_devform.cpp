@@ -1,5 +1,6 @@
 // The camera dialog: new-camera defaults, loading and storing whole records, the device type switch, the
 // catalogue lists, the enabling rules, the OK checks and the hint.
+#include "testpaths.h"
 #include "cameradialog/newcapturedevice.h"
 #include "cameradialog/proxysettings.h"
 #include "cameradialog/scheduleeditor.h"
@@ -434,7 +435,7 @@ private slots:
     {
         TSMSGateway gateway;
         QVERIFY(gateway.Start({"--user", "dialog-user", "--key", "dialog-key"}));
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR); // where libsmsengine lies
+        Services().ProgramFolder = TestBinDir(); // where libsmsengine lies
         TDevForm &f = Form();
         f.ClearCameraControls();
         f.CheckBox1->click();
@@ -457,7 +458,7 @@ private slots:
     // never jumps back up and to the left.
     void fitsTheScreenInEveryLanguageAndTabsInVisualOrder()
     {
-        LoadTranslationTable(QStringLiteral(OSTRIVO_BIN_DIR "/transl.dt"));
+        LoadTranslationTable(TestBinDir() + QStringLiteral("/transl.dt"));
         QVERIFY(!TranslationTable().IsEmpty());
         TDevForm &f = Form();
         for (int language = 0; language < 5; ++language) {

@@ -1,5 +1,6 @@
 // The camera dialog's tools: the help pages, the webcam lists, the codec configuration, the sound test and
 // the previews against the camera simulator.
+#include "testpaths.h"
 #include "cameradialog/devformtools.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/capturecomponent.h"
@@ -94,7 +95,7 @@ private slots:
     void helpPagesByPageAndDeviceType()
     {
         // The addresses of the guide shipped with the program.
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_SOURCE_DIR "/data");
+        Services().ProgramFolder = SourceTreeFile(QStringLiteral("data"));
         BuildWebAddresses(0);
         TDevForm &f = Form();
         const auto opens = [this](QAbstractButton *button, const QString &page) {

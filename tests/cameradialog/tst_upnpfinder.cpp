@@ -1,5 +1,6 @@
 // The UPnP device finder against the camera simulator announcing itself on loopback: the reports, their
 // properties, the completion, a match, cancelling, restarting and a device that comes late.
+#include "testpaths.h"
 #include "upnptesthelpers.h"
 
 #include <QProcess>
@@ -154,14 +155,14 @@ private slots:
     void theSimulatorAnnouncesOnlyOnTheInterfaceOfItsAddress()
     {
         QProcess camsim;
-        camsim.start(OSTRIVO_BIN_DIR "/ostrivo-camsim", {"--port", "0", "--bind", "0.0.0.0", "--upnp"});
+        camsim.start(TestBinDir() + QStringLiteral("/ostrivo-camsim"), {"--port", "0", "--bind", "0.0.0.0", "--upnp"});
         QVERIFY(camsim.waitForFinished(5000));
         QCOMPARE(camsim.exitCode(), 2);
         QVERIFY(camsim.readAllStandardError().contains("one interface"));
 
         const QString udn = FreshUniqueDeviceName();
         QProcess onLoopback;
-        onLoopback.start(OSTRIVO_BIN_DIR "/ostrivo-camsim", {"--port", "0", "--upnp", "--udn", udn});
+        onLoopback.start(TestBinDir() + QStringLiteral("/ostrivo-camsim"), {"--port", "0", "--upnp", "--udn", udn});
         QByteArray output;
         QDeadlineTimer deadline(5000);
         while (!output.contains("listening") && !deadline.hasExpired() && onLoopback.state() != QProcess::NotRunning)

@@ -1,3 +1,4 @@
+#include "testpaths.h"
 #include "capturetesthelpers.h"
 
 #include "processoutput.h"
@@ -139,7 +140,7 @@ int CountPixels(const QImage &image, const QRect &area, const QColor &colour, in
 
 TCamSimProcess::TCamSimProcess(const QStringList &arguments)
 {
-    m_process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo-camsim"));
+    m_process.setProgram(TestBinDir() + QStringLiteral("/ostrivo-camsim"));
     m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     EndWithTest(m_process);

@@ -1,6 +1,7 @@
 // Cameras that drop out for a moment, and cameras that misbehave on purpose: the component bridges a short
 // absence without reporting a loss, and no hostile answer crashes it, makes its memory grow without bound or
 // delays its end.
+#include "testpaths.h"
 #include "camsimprocess.h"
 #include "capturetesthelpers.h"
 #include "sanitizers.h"
@@ -32,7 +33,7 @@ public:
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral(OSTRIVO_SOURCE_DIR "/tests/support/hostilecam.py"), picture});
+                        {SourceTreeFile(QStringLiteral("tests/support/hostilecam.py")), picture});
         QElapsedTimer clock;
         clock.start();
         QByteArray out;

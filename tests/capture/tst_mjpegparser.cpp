@@ -1,3 +1,4 @@
+#include "testpaths.h"
 #include "capture/mjpegparser.h"
 
 #include <QFile>
@@ -61,7 +62,7 @@ class TestMjpegParser : public QObject
 private slots:
     void initTestCase()
     {
-        QFile file(QStringLiteral(OSTRIVO_TEST_DATA_DIR "/ffmpeg-mpjpeg-body.bin"));
+        QFile file(TestDataFile(QStringLiteral("ffmpeg-mpjpeg-body.bin")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         m_ffmpeg = file.readAll();
         // 19 parts, the last one cut off by the end of the capture: 18 whole pictures.

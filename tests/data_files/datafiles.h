@@ -1,5 +1,6 @@
 #pragma once
 // Where the data files of the source tree are, and how to read one whole.
+#include "testpaths.h"
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -7,7 +8,7 @@
 
 inline QString DataFilePath(const QString &name)
 {
-    return QStringLiteral(OSTRIVO_SOURCE_DIR "/data/") + name;
+    return SourceTreeFile(QStringLiteral("data/") + name);
 }
 
 // Reads a data file; an unreadable file fails the calling test.

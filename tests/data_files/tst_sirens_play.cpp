@@ -1,5 +1,6 @@
 // The shipped siren sounds play to their end through the capture component's sound-file player, as the
 // siren uses them (works without a sound device).
+#include "testpaths.h"
 #include "capture/capturecomponent.h"
 
 #include <QElapsedTimer>
@@ -15,7 +16,7 @@ private slots:
     {
         TAdvancedCaptureComponent player;
         for (int n = 0; n < 5; ++n) {
-            const QString file = QStringLiteral(OSTRIVO_BIN_DIR "/%1.wav").arg(n);
+            const QString file = (TestBinDir() + QStringLiteral("/%1.wav")).arg(n);
             QVERIFY2(QFileInfo::exists(file), qPrintable(file));
             player.SetPlayerFileName(file);
             player.SetAudioVolume(32768);

@@ -1,5 +1,6 @@
 // The translation table shipped beside the program (data/transl.dt): its layout, the quality of every
 // phrase, and that every literal the program passes to Translate() is one of its keys.
+#include "testpaths.h"
 #include <QDirIterator>
 #include <QHash>
 #include <QRegularExpression>
@@ -355,7 +356,7 @@ private slots:
 
     void everyTranslatedLiteralIsAKey()
     {
-        const QList<TTranslateCall> calls = ScanSourceTree(QStringLiteral(OSTRIVO_SOURCE_DIR "/src"));
+        const QList<TTranslateCall> calls = ScanSourceTree(SourceTreeFile(QStringLiteral("src")));
         QStringList problems;
         for (const TTranslateCall &call : calls) {
             const QStringList *phrase = table.Find(call.Text);

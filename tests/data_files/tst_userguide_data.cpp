@@ -1,5 +1,6 @@
 // The user guide shipped with the program: every page the program can open exists in every language, and
 // the guide's own links lead to pages that exist.
+#include "testpaths.h"
 #include "core/main.h"
 #include "core/services.h"
 #include "core/startup.h"
@@ -16,7 +17,7 @@ class TstUserGuideData : public QObject
 {
     Q_OBJECT
 
-    static QString GuideProgramFolder() { return QStringLiteral(OSTRIVO_SOURCE_DIR "/data"); }
+    static QString GuideProgramFolder() { return SourceTreeFile(QStringLiteral("data")); }
 
     std::optional<TServices> m_services;  // fresh per test function
 

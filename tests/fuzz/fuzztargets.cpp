@@ -1,3 +1,4 @@
+#include "testpaths.h"
 #include "fuzztargets.h"
 
 #include "capture/jpegdecoder.h"
@@ -114,7 +115,7 @@ void Translation(QByteArrayView data)
 
 QList<QByteArray> TranslationSeeds()
 {
-    QFile file(QStringLiteral(OSTRIVO_SOURCE_DIR "/data/transl.dt"));
+    QFile file(SourceTreeFile(QStringLiteral("data/transl.dt")));
     const QByteArray table = file.open(QIODevice::ReadOnly) ? file.read(2000) : QByteArray();
     return {table, QByteArray("2\r\nEnglish\r\nDeutsch\r\nYes\r\nJa\r\n"), QByteArray("\xEF\xBB\xBF" "1\nEnglish\n")};
 }
@@ -156,7 +157,7 @@ QList<QByteArray> MjpegSeeds()
     const QByteArray jpeg = SmallJpeg(32, 24, 50);
     const QByteArray part = "--frame\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(jpeg.size())
                             + "\r\n\r\n" + jpeg + "\r\n";
-    QFile file(QStringLiteral(OSTRIVO_TEST_DATA_DIR "/ffmpeg-mpjpeg-body.bin"));
+    QFile file(TestDataFile(QStringLiteral("ffmpeg-mpjpeg-body.bin")));
     const QByteArray ffmpeg = file.open(QIODevice::ReadOnly) ? file.read(40000) : QByteArray();
     return {QByteArray("\x01\x05") + part + part, QByteArray("\x00\x40") + part + "--frame--\r\n",
             QByteArray("\x03\x3f") + ffmpeg};

@@ -1,5 +1,6 @@
 // "Add Camera", "Remove" and "Edit" end to end: the real dialog, grid, lifecycle and camera list file, with
 // cam.dat read back after every command.
+#include "testpaths.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/capturecomponent.h"
 #include "core/main.h"
@@ -176,7 +177,7 @@ private slots:
         m_services.Renew();
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
+        Services().ProgramFolder = TestBinDir();
         m_window = std::make_unique<TWindow>(m_dir->path());
         QVERIFY(m_window->Form.Startup());
         m_window->Form.resize(1000, 700);

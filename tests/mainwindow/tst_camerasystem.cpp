@@ -1,5 +1,6 @@
 // The cameras in the main window through the real grid, lifecycle and camera list file: dragging a view
 // onto another cell, and the arrangement kept across a shutdown and the next start.
+#include "testpaths.h"
 #include "capture/capturecomponent.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -72,7 +73,7 @@ private slots:
     void init()
     {
         m_services.emplace();
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
+        Services().ProgramFolder = TestBinDir();
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
     }

@@ -1,5 +1,6 @@
 // The real program with a stored camera list: two simulator cameras and one on a closed port come up
 // headless, a lost camera comes back at a reconnection tick, and shutdown writes the list back unchanged.
+#include "testpaths.h"
 #include "programprocess.h"
 #include "camsimprocess.h"
 #include "core/camerafile.h"
@@ -103,7 +104,7 @@ class TestCameraSystemProcess : public QObject
 private slots:
     void storedCamerasComeUpReconnectAndAreWrittenBack()
     {
-        const QString program = QStringLiteral(OSTRIVO_BIN_DIR) + "/ostrivo";
+        const QString program = TestBinDir() + "/ostrivo";
         QVERIFY2(QFileInfo(program).isExecutable(), "build the ostrivo target first");
         TCamSim alpha, beta;
         QVERIFY(alpha.Start());

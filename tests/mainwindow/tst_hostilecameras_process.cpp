@@ -1,5 +1,6 @@
 // The real program with a camera list of misbehaving cameras (tests/support/hostilecam.py): it keeps
 // running, its memory stays bounded, and a termination signal ends it promptly.
+#include "testpaths.h"
 #include "cameralistfile.h"
 #include "programprocess.h"
 #include "sanitizers.h"
@@ -32,7 +33,7 @@ private slots:
         QProcess server;
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         EndWithTest(server);
-        server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(OSTRIVO_SOURCE_DIR "/tests/support/hostilecam.py")});
+        server.start(QStringLiteral("/usr/bin/python3"), {SourceTreeFile(QStringLiteral("tests/support/hostilecam.py"))});
         QVERIFY(server.waitForReadyRead(5000));
         const QByteArray listening = server.readAllStandardOutput();
         const QString port = QString::fromLatin1(listening.mid(listening.lastIndexOf(':') + 1).split('/').first());

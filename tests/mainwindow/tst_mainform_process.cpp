@@ -1,5 +1,6 @@
 // The real program, started headless with an empty home: start-up output and folders, and the end by a
 // termination signal.
+#include "testpaths.h"
 #include "programprocess.h"
 #include <QtTest>
 
@@ -18,7 +19,7 @@ private slots:
     void hiddenFreshStartEndsCleanlyOnSignal()
     {
         QFETCH(int, signal);
-        const QString program = QStringLiteral(OSTRIVO_BIN_DIR) + "/ostrivo";
+        const QString program = TestBinDir() + "/ostrivo";
         QVERIFY2(QFileInfo(program).isExecutable(), "build the ostrivo target first");
 
         QTemporaryDir home;

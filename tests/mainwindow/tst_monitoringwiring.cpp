@@ -1,6 +1,7 @@
 // The main window wired to the monitoring runtime: its monitoring commands reach the cameras' real
 // components, the button shows the selected camera's state, old recordings go at start-up, and the hidden
 // siren player is in place.
+#include "testpaths.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
 #include "core/cameratimers.h"
@@ -62,7 +63,7 @@ private slots:
     void init()
     {
         m_services.emplace();
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
+        Services().ProgramFolder = TestBinDir();
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<TScriptedPrompts>();
         // An old and a new recording in the output folder: start-up deletes only the old one.

@@ -2,6 +2,7 @@
 // schedule, video and snapshots on. A moving scene gives the alarm lines, a growing recording and
 // snapshots; a still scene ends the recording after the continuation time, and the file plays at its
 // real length.
+#include "testpaths.h"
 #include "camsimprocess.h"
 #include "programconfig.h"
 #include "processoutput.h"
@@ -69,7 +70,7 @@ private slots:
 
     void motionRecordsAndStillnessEndsTheRecording()
     {
-        const QString bin = QStringLiteral(OSTRIVO_BIN_DIR);
+        const QString bin = TestBinDir();
         QVERIFY2(QFileInfo(bin + "/ostrivo").isExecutable() && QFileInfo(bin + "/ostrivo-camsim").isExecutable(),
                  "build the ostrivo and ostrivo-camsim targets first");
 

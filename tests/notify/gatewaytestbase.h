@@ -2,6 +2,7 @@
 // Base of the tests that reach the gateway stand-in through the built libsmsengine.so: the stand-in with
 // the account "u" / "k", reset before every test function, and the program folder at the build's bin
 // folder, where the binding finds the library.
+#include "testpaths.h"
 #include "core/services.h"
 #include "smsgatewayprocess.h"
 
@@ -28,7 +29,7 @@ private slots:
     void init()
     {
         m_gateway.Reset();
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
+        Services().ProgramFolder = TestBinDir();
     }
     void cleanupTestCase() { Services().ProgramFolder.clear(); }
 };

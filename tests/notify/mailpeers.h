@@ -2,6 +2,7 @@
 // Real local peers of the email tests: the aiosmtpd server (smtpd.py beside this file), microsocks (SOCKS 5
 // with a login) and dante (SOCKS 4), free loopback ports, Python's own reading of a received message, and
 // the message log as the tests see it.
+#include "testpaths.h"
 #include "core/camera.h"
 #include "core/windowsink.h"
 #include "processoutput.h"
@@ -19,8 +20,7 @@
 #include <QtTest>
 
 inline const QString Python = QStringLiteral("/usr/bin/python3");
-inline QString NotifyTestFile(const QString &name) { return QStringLiteral(OSTRIVO_SOURCE_DIR "/tests/notify/") + name; }
-inline QString TestDataFile(const QString &name) { return QStringLiteral(OSTRIVO_TEST_DATA_DIR "/") + name; }
+inline QString NotifyTestFile(const QString &name) { return SourceTreeFile(QStringLiteral("tests/notify/") + name); }
 
 // A loopback port nobody listens on right now.
 inline quint16 FreePort()

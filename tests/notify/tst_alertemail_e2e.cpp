@@ -2,6 +2,7 @@
 // snapshots on and email with snapshots attached to a local SMTP server. Motion makes the server receive
 // "ALERT from Ostrivo" with the snapshots taken since the motion, byte for byte as they lie in the output
 // folder.
+#include "testpaths.h"
 #include "camsimprocess.h"
 #include "mailpeers.h"
 #include "processoutput.h"
@@ -34,7 +35,7 @@ private slots:
 
     void motionSendsTheAlertWithItsSnapshots()
     {
-        QVERIFY2(QFileInfo(OSTRIVO_BIN_DIR "/ostrivo").isExecutable(), "build the ostrivo target first");
+        QVERIFY2(QFileInfo(TestBinDir() + QStringLiteral("/ostrivo")).isExecutable(), "build the ostrivo target first");
         QVERIFY(m_camsim.Start({"--fps", "10"}));
         QVERIFY(m_smtp.Start());
         const QString home = SandboxHome() + "/alertemail";

@@ -1,6 +1,7 @@
 // The alert SMS in the real program, headless: a camera on the camera simulator, monitoring all day, SMS
 // delivery on with the gateway stand-in as the service. Motion makes the stand-in receive the alert for
 // the camera's phone number through the camera's account.
+#include "testpaths.h"
 #include "camsimprocess.h"
 #include "processoutput.h"
 #include "programconfig.h"
@@ -33,7 +34,7 @@ private slots:
 
     void motionSendsTheAlertSMS()
     {
-        const QString bin = QStringLiteral(OSTRIVO_BIN_DIR);
+        const QString bin = TestBinDir();
         QVERIFY2(QFileInfo(bin + "/ostrivo").isExecutable() && QFileInfo(bin + "/libsmsengine.so").exists(),
                  "build the ostrivo and smsengine targets first");
         QVERIFY(m_gateway.Start({"--user", "porch-account", "--key", "porch-key"}));

@@ -1,6 +1,7 @@
 // What goes into an email before any server is involved: recipient lists, encoded header texts, header
 // injection, which snapshots are attached for which kind and settings, the texts by kind and language, and
 // the guards of the Email_Timer handler.
+#include "testpaths.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/main.h"
@@ -112,7 +113,7 @@ private slots:
 
     void plainTestMessage()
     {
-        LoadTranslationTable(OSTRIVO_SOURCE_DIR "/data/transl.dt");
+        LoadTranslationTable(SourceTreeFile(QStringLiteral("data/transl.dt")));
         App().GlobalSettings.Language = 1;
         TCamera values = MailCamera("Door", 25);
         const TMailMessage message = ComposeTestEmail(values);
@@ -174,7 +175,7 @@ private slots:
         QVERIFY(snapshot.Message.Body.endsWith(" - Here is snapshot made with camera Door"));
 
         // Nothing new: the text alone, saying so, in the interface language.
-        LoadTranslationTable(OSTRIVO_SOURCE_DIR "/data/transl.dt");
+        LoadTranslationTable(SourceTreeFile(QStringLiteral("data/transl.dt")));
         App().GlobalSettings.Language = 4;
         door.Email_InitialListOfSnapshots = listed;
         snapshot = ComposeCameraEmail(door, etSnapshot);

@@ -1,6 +1,7 @@
 // Alert, snapshot and test emails delivered to a real SMTP server (aiosmtpd) on loopback, directly and
 // through real SOCKS 5 (microsocks, with a login) and SOCKS 4 (dante) proxies, read back with Python's
 // own email parser.
+#include "testpaths.h"
 #include "core/main.h"
 #include "core/prompts.h"
 #include "core/translation.h"
@@ -122,7 +123,7 @@ private slots:
     {
         QFETCH(int, language);
         QFETCH(QString, subject);
-        LoadTranslationTable(OSTRIVO_SOURCE_DIR "/data/transl.dt");
+        LoadTranslationTable(SourceTreeFile(QStringLiteral("data/transl.dt")));
         App().GlobalSettings.Language = language;
         TRecordingWindowSink sink;
         TMailService service;

@@ -1,5 +1,6 @@
 // The runtime's ports over real capture components: a camera's control follows its component and drives
 // its detector and overlays; the siren player repeats through the component's player events.
+#include "testpaths.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
 #include "core/clock.h"
@@ -120,7 +121,7 @@ private slots:
         };
 
         App().StopCurrentSoundAlarm_Time = Now() + 1.0;
-        siren->SetPlayerFileName(QStringLiteral(OSTRIVO_BIN_DIR) + "/3.wav"); // 2.4 s
+        siren->SetPlayerFileName(TestBinDir() + "/3.wav"); // 2.4 s
         siren->SetAudioVolume(SirenVolume(1));
         siren->OpenPlayer();
         if (player.PlayerState() != ps_Playing)

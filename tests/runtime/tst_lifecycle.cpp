@@ -1,6 +1,7 @@
 // A camera's capture life through the real capture component and the real grid: creation and its
 // failure, settings, connecting by kind, the reconnection tick, the per-frame drawing and the connection
 // events, against the camera simulator.
+#include "testpaths.h"
 #include "camsimprocess.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -114,7 +115,7 @@ private slots:
     void init()
     {
         m_services.emplace();
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR);
+        Services().ProgramFolder = TestBinDir();
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_grid = std::make_unique<TAdvancedGridPanel>();
         m_grid->resize(800, 600);

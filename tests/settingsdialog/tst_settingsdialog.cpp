@@ -1,6 +1,7 @@
 // The general settings dialog and the applying of its values: every field, Cancel, the language change
 // with its restart question, the reserved command words, the enabling rules, the folder and help buttons,
 // "Test Connection" off the user-interface thread, and the layout in every language.
+#include "testpaths.h"
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -113,7 +114,7 @@ private slots:
     {
         qInstallMessageHandler(CaptureLog);
         QVERIFY(gateway.Start({"--user", "owner", "--key", "k3y"}));
-        Services().ProgramFolder = QStringLiteral(OSTRIVO_BIN_DIR); // where the SMS library is
+        Services().ProgramFolder = TestBinDir(); // where the SMS library is
     }
 
     void init()
@@ -394,7 +395,7 @@ private slots:
     // OSTRIVO_SHOTS set, the pages are saved there as pictures.
     void everyLanguageFits()
     {
-        LoadTranslationTable(QStringLiteral(OSTRIVO_SOURCE_DIR "/data/transl.dt"));
+        LoadTranslationTable(SourceTreeFile(QStringLiteral("data/transl.dt")));
         QVERIFY(!TranslationTable().IsEmpty());
         const QString shots = qEnvironmentVariable("OSTRIVO_SHOTS");
         for (int language = 0; language < 5; ++language) {

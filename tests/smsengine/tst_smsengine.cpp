@@ -1,5 +1,6 @@
 // libsmsengine.so through its C interface, against the gateway stand-in on loopback: sending, the error
 // texts in small buffers, inbound messages delivered exactly once and in order, refused accounts.
+#include "testpaths.h"
 #include "smsgatewayprocess.h"
 
 #include <QLibrary>
@@ -77,7 +78,7 @@ class TestSMSEngine : public QObject
 {
     Q_OBJECT
 
-    QLibrary m_library{QStringLiteral(OSTRIVO_BIN_DIR "/libsmsengine.so")};
+    QLibrary m_library{TestBinDir() + QStringLiteral("/libsmsengine.so")};
     TSendSMS m_send = nullptr;
     TAccountCall m_get = nullptr;
     TAccountCall m_check = nullptr;
@@ -171,8 +172,8 @@ private slots:
         const QByteArray plainUrl = qgetenv("SMSENGINE_URL");
         TSMSGateway tls;
         const bool started = tls.Start({"--user", User, "--key", Key, "--tls-cert",
-                                        OSTRIVO_TEST_DATA_DIR "/selfsigned-localhost.pem", "--tls-key",
-                                        OSTRIVO_TEST_DATA_DIR "/selfsigned-localhost.key"});
+                                        TestDataFile(QStringLiteral("selfsigned-localhost.pem")), "--tls-key",
+                                        TestDataFile(QStringLiteral("selfsigned-localhost.key"))});
         TGuardedBuffer buffer(50);
         const unsigned char result = started ? Send(buffer, "123", "hello") : 2;
         qputenv("SMSENGINE_URL", plainUrl);

@@ -1,6 +1,7 @@
 #pragma once
 // ostrivo-camsim as a child process on a loopback port that can be stopped and started again on the same
 // port (a camera that goes away and comes back), and its scene control.
+#include "testpaths.h"
 #include "processoutput.h"
 
 #include <QEventLoop>
@@ -18,7 +19,7 @@ public:
     bool Start(const QStringList &arguments = {})
     {
         Stop();
-        m_process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo-camsim"));
+        m_process.setProgram(TestBinDir() + QStringLiteral("/ostrivo-camsim"));
         m_process.setArguments(QStringList{QStringLiteral("--port"), QString::number(m_port)} + arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         EndWithTest(m_process);

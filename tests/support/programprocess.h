@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built ostrivo program as a user would, headless, with its home (data and settings folders) in a
 // folder of the test's, so that no real user's files are read or written.
+#include "testpaths.h"
 #include "processoutput.h"
 
 #include <QProcess>
@@ -25,7 +26,7 @@ inline QProcessEnvironment SandboxedProgramEnvironment(const QString &home)
 inline bool StartHiddenProgram(QProcess &process, const QProcessEnvironment &env)
 {
     process.setProcessEnvironment(env);
-    process.setProgram(QStringLiteral(OSTRIVO_BIN_DIR "/ostrivo"));
+    process.setProgram(TestBinDir() + QStringLiteral("/ostrivo"));
     process.setArguments({QStringLiteral("-hide")});
     EndWithTest(process);
     process.start();

@@ -2,6 +2,7 @@
 // The SMS gateway stand-in (tests/support/smsgateway.py, see its header for the protocol) as a child
 // process on a free loopback port, with its control calls. Start() also points SMSENGINE_URL of this
 // process at it, so libsmsengine loaded here talks to it; Url() is for child programs.
+#include "testpaths.h"
 #include "processoutput.h"
 
 #include <QEventLoop>
@@ -24,7 +25,7 @@ public:
     {
         Stop();
         m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments(QStringList{QStringLiteral(OSTRIVO_SOURCE_DIR "/tests/support/smsgateway.py"),
+        m_process.setArguments(QStringList{SourceTreeFile(QStringLiteral("tests/support/smsgateway.py")),
                                            QStringLiteral("--port"), QStringLiteral("0")}
                                + arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
