@@ -2,8 +2,6 @@
 
 #include "capture/framebuffers.h"
 
-#include <vector>
-
 QSize ShownPictureSize(QSize picture, QSize area, TAspectRatio mode)
 {
     switch (mode) {
@@ -30,16 +28,28 @@ QImage DisplayPicture(const QImage &frame, QSize area, TAspectRatio mode)
     QImage picture = TakeFramePicture(size);
     if (picture.isNull())
         return frame;  // no memory for the small one: the view scales the frame itself
-    // Each target pixel takes the source pixel under its centre.
-    std::vector<int> column(size_t(size.width()));
-    for (int x = 0; x < size.width(); ++x)
-        column[size_t(x)] = int((2 * qint64(x) + 1) * frame.width() / (2 * qint64(size.width())));
+    // Each target pixel takes the source pixel under its centre, column (2x + 1) * W / (2w), stepped along
+    // the row without a division or a column table (nothing is allocated per frame).
+    const qint64 denominator = 2 * qint64(size.width());
+    const int wholeStep = int(2 * qint64(frame.width()) / denominator);
+    const qint64 partStep = 2 * qint64(frame.width()) % denominator;
+    const int firstColumn = int(qint64(frame.width()) / denominator);
+    const qint64 firstPart = qint64(frame.width()) % denominator;
     for (int y = 0; y < size.height(); ++y) {
         const int sourceRow = int((2 * qint64(y) + 1) * frame.height() / (2 * qint64(size.height())));
         const auto *from = reinterpret_cast<const quint32 *>(frame.constScanLine(sourceRow));
         auto *to = reinterpret_cast<quint32 *>(picture.scanLine(y));
-        for (int x = 0; x < size.width(); ++x)
-            to[x] = from[column[size_t(x)]];
+        int column = firstColumn;
+        qint64 part = firstPart;
+        for (int x = 0; x < size.width(); ++x) {
+            to[x] = from[column];
+            column += wholeStep;
+            part += partStep;
+            if (part >= denominator) {
+                ++column;
+                part -= denominator;
+            }
+        }
     }
     return picture;
 }

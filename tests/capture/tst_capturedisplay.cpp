@@ -165,10 +165,17 @@ private slots:
         for (int y = 0; y < frame.height(); ++y)
             for (int x = 0; x < frame.width(); ++x)
                 frame.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 64 + (y / 256) * 16));
-        const QImage small = DisplayPicture(frame, {200, 200}, ar_Box);
-        QCOMPARE(small.size(), QSize(200, 150));
-        for (const QPoint at : {QPoint(0, 0), QPoint(199, 149), QPoint(57, 93), QPoint(100, 75)})
-            QCOMPARE(small.pixel(at), frame.pixel((2 * at.x() + 1) * 640 / 400, (2 * at.y() + 1) * 480 / 300));
+        QCOMPARE(DisplayPicture(frame, {200, 200}, ar_Box).size(), QSize(200, 150));
+        // Sizes that divide the frame evenly, unevenly and almost not at all.
+        for (const QSize area : {QSize(200, 150), QSize(213, 97), QSize(639, 479), QSize(1, 1)}) {
+            const QImage small = DisplayPicture(frame, area, ar_Stretch);
+            QCOMPARE(small.size(), area);
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x)
+                    if (small.pixel(x, y) != frame.pixel((2 * x + 1) * 640 / (2 * area.width()),
+                                                         (2 * y + 1) * 480 / (2 * area.height())))
+                        QFAIL(qPrintable(QStringLiteral("%1x%2 at %3,%4").arg(area.width()).arg(area.height()).arg(x).arg(y)));
+        }
         QCOMPARE(DisplayPicture(frame, {400, 100}, ar_PanScan).size(), QSize(400, 300));
         QCOMPARE(DisplayPicture(frame, {100, 90}, ar_Stretch).size(), QSize(100, 90));
         QCOMPARE(DisplayPicture(frame, {100, 90}, ar_NoResize).constBits(), frame.constBits());
