@@ -1,7 +1,6 @@
 // The address refresh through the real reconnection tick and real cameras: the simulator announces itself
 // on loopback with a new address for a stored unique device name; only down cameras with that name take it,
 // one search serves all down cameras of a tick, and the next tick connects to the new address.
-#include "testpaths.h"
 #include "cameradialog/addressrefresh.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -13,6 +12,7 @@
 #include "platform/folders.h"
 #include "runtime/lifecycle.h"
 #include "runtime/reconnection.h"
+#include "testpaths.h"
 
 #include "freshservices.h"
 #include "gridviewplacer.h"

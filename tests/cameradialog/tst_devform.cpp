@@ -1,6 +1,5 @@
 // The camera dialog: new-camera defaults, loading and storing whole records, the device type switch, the
 // catalogue lists, the enabling rules, the OK checks and the hint.
-#include "testpaths.h"
 #include "cameradialog/newcapturedevice.h"
 #include "cameradialog/proxysettings.h"
 #include "cameradialog/scheduleeditor.h"
@@ -11,6 +10,7 @@
 #include "core/services.h"
 #include "core/translation.h"
 #include "runtime/streamaddress.h"
+#include "testpaths.h"
 
 #include "devformhelpers.h"
 #include "scriptedprompts.h"

@@ -1,6 +1,5 @@
 // The camera dialog's tools: the help pages, the webcam lists, the codec configuration, the sound test and
 // the previews against the camera simulator.
-#include "testpaths.h"
 #include "cameradialog/devformtools.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/capturecomponent.h"
@@ -11,6 +10,7 @@
 #include "core/startup.h"
 #include "platform/folders.h"
 #include "platform/shell.h"
+#include "testpaths.h"
 
 #include "camsimprocess.h"
 #include "devformhelpers.h"

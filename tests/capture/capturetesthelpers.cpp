@@ -1,4 +1,3 @@
-#include "testpaths.h"
 #include "capturetesthelpers.h"
 
 #include "processoutput.h"
@@ -136,44 +135,6 @@ int CountPixels(const QImage &image, const QRect &area, const QColor &colour, in
         }
     }
     return count;
-}
-
-TCamSimProcess::TCamSimProcess(const QStringList &arguments)
-{
-    m_process.setProgram(TestBinDir() + QStringLiteral("/ostrivo-camsim"));
-    m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    EndWithTest(m_process);
-    m_process.start();
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray output;
-    static const QRegularExpression listening(QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)/"));
-    while (clock.elapsed() < 5000 && m_process.state() != QProcess::NotRunning) {
-        m_process.waitForReadyRead(100);
-        output += m_process.readAllStandardOutput();
-        const auto match = listening.match(QString::fromUtf8(output));
-        if (match.hasMatch()) {
-            m_port = quint16(match.captured(1).toUInt());
-            return;
-        }
-    }
-}
-
-TCamSimProcess::~TCamSimProcess()
-{
-    m_process.kill();
-    m_process.waitForFinished(3000);
-}
-
-QString TCamSimProcess::Url(const QString &path) const
-{
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
-}
-
-bool TCamSimProcess::Control(const QByteArray &query) const
-{
-    return HttpGet(m_port, "/control?" + query).Status == 200;
 }
 
 THttpAnswer HttpGet(quint16 port, const QByteArray &target, int timeoutMs)

@@ -37,23 +37,6 @@ struct THttpAnswer
 // the time is up.
 THttpAnswer HttpGet(quint16 port, const QByteArray &target, int timeoutMs = 2000);
 
-// ostrivo-camsim on a free loopback port.
-class TCamSimProcess
-{
-public:
-    explicit TCamSimProcess(const QStringList &arguments = {});
-    ~TCamSimProcess();
-    bool Started() const { return m_port != 0; }
-    quint16 Port() const { return m_port; }
-    QString Url(const QString &path) const;
-    // GET /control?<query>; true when the simulator answered 200.
-    bool Control(const QByteArray &query) const;
-
-private:
-    QProcess m_process;
-    quint16 m_port = 0;
-};
-
 // ffmpeg's own MJPEG HTTP server (serves one client, then exits).
 class TFfmpegServer
 {

@@ -1,6 +1,7 @@
 // ostrivo-camsim as a peer: what it serves, its credentials and its faults, seen from plain sockets and curl.
 #include "capture/jpegdecoder.h"
 #include "capture/mjpegparser.h"
+#include "camsimprocess.h"
 #include "capturetesthelpers.h"
 
 #include <QStandardPaths>
@@ -31,8 +32,8 @@ private slots:
     // Port 0 picks a free port and the line printed names it; a still scene is the same picture every time.
     void snapshotsOfStillAndMovingScene()
     {
-        TCamSimProcess camera({"--size", "320x240", "--fps", "25"});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--size", "320x240", "--fps", "25"}));
         QVERIFY(IsListening(camera.Port()));
         const THttpAnswer first = HttpGet(camera.Port(), "/snapshot.jpg");
         QCOMPARE(first.Status, 200);
@@ -53,8 +54,8 @@ private slots:
 
     void streamToManyClientsAtOnce()
     {
-        TCamSimProcess camera({"--size", "160x120", "--fps", "20"});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--size", "160x120", "--fps", "20"}));
         constexpr int Clients = 8;
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
         for (int i = 0; i < Clients; ++i) {
@@ -103,8 +104,8 @@ private slots:
         const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
         if (curl.isEmpty())
             QSKIP("curl is not installed");
-        TCamSimProcess camera({"--user", "admin", "--password", "s3cret", "--auth", scheme});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--user", "admin", "--password", "s3cret", "--auth", scheme}));
         QProcess client;
         client.start(curl, {QStringLiteral("--silent"), QStringLiteral("--output"), QStringLiteral("/dev/null"),
                             QStringLiteral("--write-out"), QStringLiteral("%{http_code}"), QStringLiteral("--") + scheme,
@@ -123,8 +124,8 @@ private slots:
 
     void faults()
     {
-        TCamSimProcess camera({"--size", "160x120", "--fps", "25"});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--size", "160x120", "--fps", "25"}));
 
         // corrupt: good and broken pictures alternate.
         QVERIFY(camera.Control("fault=corrupt"));

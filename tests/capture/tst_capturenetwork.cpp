@@ -1,4 +1,5 @@
 // The capture component against real HTTP peers: ostrivo-camsim and ffmpeg's MJPEG server.
+#include "camsimprocess.h"
 #include "capturetesthelpers.h"
 
 #include <QStandardPaths>
@@ -29,19 +30,16 @@ class TestCaptureNetwork : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TCamSimProcess> m_plain;
-    std::unique_ptr<TCamSimProcess> m_basic;
-    std::unique_ptr<TCamSimProcess> m_digest;
+    TCamSim m_plain;
+    TCamSim m_basic;
+    TCamSim m_digest;
 
 private slots:
     void initTestCase()
     {
-        m_plain = std::make_unique<TCamSimProcess>(QStringList{"--fps", "15", "--motion"});
-        m_basic = std::make_unique<TCamSimProcess>(
-            QStringList{"--user", "admin", "--password", "s3cret", "--auth", "basic"});
-        m_digest = std::make_unique<TCamSimProcess>(
-            QStringList{"--user", "admin", "--password", "s3cret", "--auth", "digest"});
-        QVERIFY(m_plain->Started() && m_basic->Started() && m_digest->Started());
+        QVERIFY(m_plain.Start({"--fps", "15", "--motion"}));
+        QVERIFY(m_basic.Start({"--user", "admin", "--password", "s3cret", "--auth", "basic"}));
+        QVERIFY(m_digest.Start({"--user", "admin", "--password", "s3cret", "--auth", "digest"}));
     }
 
     void livePictureFromCamsim_data()
@@ -54,7 +52,7 @@ private slots:
     void livePictureFromCamsim()
     {
         QFETCH(QString, path);
-        auto c = NetworkCamera(m_plain->Url(path));
+        auto c = NetworkCamera(m_plain.Url(path));
         c->SetColor(Qt::yellow);
         TEventRecorder events(*c);
         // StartPreview does not wait for the camera: it returns in preview with no picture yet (pictures
@@ -145,7 +143,7 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, password);
         QFETCH(bool, accepted);
-        const TCamSimProcess &camera = scheme == QLatin1String("basic") ? *m_basic : *m_digest;
+        const TCamSim &camera = scheme == QLatin1String("basic") ? m_basic : m_digest;
         auto c = NetworkCamera(camera.Url(path));
         TEventRecorder events(*c);
         if (!user.isEmpty())
@@ -201,8 +199,8 @@ private slots:
     // A stream that the camera drops: lost and down; a new start brings the picture back.
     void droppedStreamIsLostAndRestarted()
     {
-        TCamSimProcess camera;
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start());
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")));
         c->SetIPCameraSetting(ips_LossGracePeriod, 500);
         TEventRecorder events(*c);
@@ -222,8 +220,8 @@ private slots:
     // connection time-out without a loss (it never ran).
     void hungCameraIsLostAfterReceiveTimeout()
     {
-        TCamSimProcess camera;
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start());
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")), 1000);
         c->SetIPCameraSetting(ips_ReceiveTimeout, 1000);
         c->SetIPCameraSetting(ips_LossGracePeriod, 500);
@@ -247,8 +245,8 @@ private slots:
     // the picture goes on.
     void corruptPicturesAreSkipped()
     {
-        TCamSimProcess camera({"--fps", "20"});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--fps", "20"}));
         QVERIFY(camera.Control("fault=corrupt"));
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")));
         TEventRecorder events(*c);
@@ -265,8 +263,8 @@ private slots:
     // the one latest-frame slot and nothing queues up.
     void slowUiSeesOnlyTheNewestFrame()
     {
-        TCamSimProcess camera({"--fps", "50", "--motion"});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--fps", "50", "--motion"}));
         auto c = NetworkCamera(camera.Url(QStringLiteral("/video.mjpg")));
         TEventRecorder events(*c);
         c->StartPreview();
@@ -286,7 +284,7 @@ private slots:
     // Nothing runs for a component that is down, even with its capture thread alive.
     void downComponentCostsNoCpu()
     {
-        auto c = NetworkCamera(m_plain->Url(QStringLiteral("/video.mjpg")));
+        auto c = NetworkCamera(m_plain.Url(QStringLiteral("/video.mjpg")));
         TEventRecorder events(*c);
         c->StartPreview();
         QTRY_VERIFY_WITH_TIMEOUT(events.Frames > 0, 10000);

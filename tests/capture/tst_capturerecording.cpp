@@ -1,6 +1,7 @@
 // Recording and still frames through the real capture component: pushed frames with their own time
 // stamps (so ten seconds of video take far less than ten seconds), and the camera simulator for a camera
 // that is lost while recording.
+#include "camsimprocess.h"
 #include "capturetesthelpers.h"
 
 #include "capture/filenaming.h"
@@ -154,8 +155,8 @@ private slots:
     // finished.
     void recordingOfALostCameraIsPlayable()
     {
-        TCamSimProcess camera({"--size", "320x240", "--fps", "10"});
-        QVERIFY(camera.Started());
+        TCamSim camera;
+        QVERIFY(camera.Start({"--size", "320x240", "--fps", "10"}));
         QTemporaryDir dir;
         auto c = std::make_unique<TAdvancedCaptureComponent>();
         TEventRecorder events(*c);

@@ -1,10 +1,10 @@
 // Cameras that drop out for a moment, and cameras that misbehave on purpose: the component bridges a short
 // absence without reporting a loss, and no hostile answer crashes it, makes its memory grow without bound or
 // delays its end.
-#include "testpaths.h"
 #include "camsimprocess.h"
 #include "capturetesthelpers.h"
 #include "sanitizers.h"
+#include "testpaths.h"
 
 #include <QStandardPaths>
 #include <QtTest>

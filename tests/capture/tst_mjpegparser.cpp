@@ -1,5 +1,5 @@
-#include "testpaths.h"
 #include "capture/mjpegparser.h"
+#include "testpaths.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // ostrivo-motion, run as a program on picture files written here.
-#include "testpaths.h"
 #include "motionframes.h"
+#include "testpaths.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

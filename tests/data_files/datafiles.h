@@ -1,6 +1,7 @@
 #pragma once
 // Where the data files of the source tree are, and how to read one whole.
 #include "testpaths.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>

@@ -1,7 +1,7 @@
 // The shipped siren sounds play to their end through the capture component's sound-file player, as the
 // siren uses them (works without a sound device).
-#include "testpaths.h"
 #include "capture/capturecomponent.h"
+#include "testpaths.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

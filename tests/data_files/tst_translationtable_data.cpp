@@ -1,6 +1,5 @@
 // The translation table shipped beside the program (data/transl.dt): its layout, the quality of every
 // phrase, and that every literal the program passes to Translate() is one of its keys.
-#include "testpaths.h"
 #include <QDirIterator>
 #include <QHash>
 #include <QRegularExpression>
@@ -8,6 +7,7 @@
 #include <QTest>
 
 #include "datafiles.h"
+#include "testpaths.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,12 +1,12 @@
 // The user guide shipped with the program: every page the program can open exists in every language, and
 // the guide's own links lead to pages that exist.
-#include "testpaths.h"
 #include "core/main.h"
 #include "core/services.h"
 #include "core/startup.h"
 #include "core/translation.h"
 #include "platform/folders.h"
 #include "platform/shell.h"
+#include "testpaths.h"
 
 #include <QDir>
 #include <QFileInfo>

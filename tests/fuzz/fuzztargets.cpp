@@ -1,5 +1,5 @@
-#include "testpaths.h"
 #include "fuzztargets.h"
+#include "testpaths.h"
 
 #include "capture/jpegdecoder.h"
 #include "capture/jpegencoder.h"

@@ -1,6 +1,5 @@
 // "Add Camera", "Remove" and "Edit" end to end: the real dialog, grid, lifecycle and camera list file, with
 // cam.dat read back after every command.
-#include "testpaths.h"
 #include "cameradialog/newcapturedevice.h"
 #include "capture/capturecomponent.h"
 #include "core/main.h"
@@ -10,6 +9,7 @@
 #include "mainwindow/camerawiring.h"
 #include "mainwindow/gridpanel.h"
 #include "mainwindow/mainform.h"
+#include "testpaths.h"
 
 #include "freshservices.h"
 #include "recordingsubsystems.h"

@@ -1,6 +1,5 @@
 // The cameras in the main window through the real grid, lifecycle and camera list file: dragging a view
 // onto another cell, and the arrangement kept across a shutdown and the next start.
-#include "testpaths.h"
 #include "capture/capturecomponent.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -9,6 +8,7 @@
 #include "mainwindow/mainform.h"
 #include "runtime/runtimeservices.h"
 #include "sandboxhome.h"
+#include "testpaths.h"
 
 #include "recordingsubsystems.h"
 #include "scriptedprompts.h"

@@ -1,11 +1,11 @@
 // The real program with a stored camera list: two simulator cameras and one on a closed port come up
 // headless, a lost camera comes back at a reconnection tick, and shutdown writes the list back unchanged.
-#include "testpaths.h"
 #include "programprocess.h"
 #include "camsimprocess.h"
 #include "core/camerafile.h"
 #include "core/main.h"
 #include "core/settingsfile.h"
+#include "testpaths.h"
 
 #include <QTcpServer>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The real program with a camera list of misbehaving cameras (tests/support/hostilecam.py): it keeps
 // running, its memory stays bounded, and a termination signal ends it promptly.
-#include "testpaths.h"
 #include "cameralistfile.h"
 #include "programprocess.h"
 #include "sanitizers.h"
+#include "testpaths.h"
 
 #include <QtTest>
 

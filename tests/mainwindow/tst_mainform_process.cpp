@@ -1,7 +1,7 @@
 // The real program, started headless with an empty home: start-up output and folders, and the end by a
 // termination signal.
-#include "testpaths.h"
 #include "programprocess.h"
+#include "testpaths.h"
 #include <QtTest>
 
 #include <csignal>

@@ -1,7 +1,6 @@
 // The main window wired to the monitoring runtime: its monitoring commands reach the cameras' real
 // components, the button shows the selected camera's state, old recordings go at start-up, and the hidden
 // siren player is in place.
-#include "testpaths.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
 #include "core/cameratimers.h"
@@ -13,6 +12,7 @@
 #include "runtime/monitoring.h"
 #include "runtime/runtimeservices.h"
 #include "sandboxhome.h"
+#include "testpaths.h"
 
 #include "recordingsubsystems.h"
 #include "scriptedprompts.h"

@@ -2,12 +2,12 @@
 // schedule, video and snapshots on. A moving scene gives the alarm lines, a growing recording and
 // snapshots; a still scene ends the recording after the continuation time, and the file plays at its
 // real length.
-#include "testpaths.h"
 #include "camsimprocess.h"
 #include "programconfig.h"
 #include "processoutput.h"
 #include "programprocess.h"
 #include "sandboxhome.h"
+#include "testpaths.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -2,9 +2,9 @@
 // Base of the tests that reach the gateway stand-in through the built libsmsengine.so: the stand-in with
 // the account "u" / "k", reset before every test function, and the program folder at the build's bin
 // folder, where the binding finds the library.
-#include "testpaths.h"
 #include "core/services.h"
 #include "smsgatewayprocess.h"
+#include "testpaths.h"
 
 #include <QtTest>
 

@@ -2,11 +2,11 @@
 // Real local peers of the email tests: the aiosmtpd server (smtpd.py beside this file), microsocks (SOCKS 5
 // with a login) and dante (SOCKS 4), free loopback ports, Python's own reading of a received message, and
 // the message log as the tests see it.
-#include "testpaths.h"
 #include "core/camera.h"
 #include "core/windowsink.h"
 #include "processoutput.h"
 #include "recordingwindowsink.h"
+#include "testpaths.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -2,13 +2,13 @@
 // snapshots on and email with snapshots attached to a local SMTP server. Motion makes the server receive
 // "ALERT from Ostrivo" with the snapshots taken since the motion, byte for byte as they lie in the output
 // folder.
-#include "testpaths.h"
 #include "camsimprocess.h"
 #include "mailpeers.h"
 #include "processoutput.h"
 #include "programconfig.h"
 #include "programprocess.h"
 #include "sandboxhome.h"
+#include "testpaths.h"
 
 #include <QJsonArray>
 

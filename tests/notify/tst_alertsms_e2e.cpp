@@ -1,13 +1,13 @@
 // The alert SMS in the real program, headless: a camera on the camera simulator, monitoring all day, SMS
 // delivery on with the gateway stand-in as the service. Motion makes the stand-in receive the alert for
 // the camera's phone number through the camera's account.
-#include "testpaths.h"
 #include "camsimprocess.h"
 #include "processoutput.h"
 #include "programconfig.h"
 #include "programprocess.h"
 #include "sandboxhome.h"
 #include "smsgatewayprocess.h"
+#include "testpaths.h"
 
 #include <QtTest>
 

@@ -1,7 +1,6 @@
 // What goes into an email before any server is involved: recipient lists, encoded header texts, header
 // injection, which snapshots are attached for which kind and settings, the texts by kind and language, and
 // the guards of the Email_Timer handler.
-#include "testpaths.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/main.h"
@@ -12,6 +11,7 @@
 #include "notify/emailcompose.h"
 #include "notify/mailservice.h"
 #include "runtime/housekeeping.h"
+#include "testpaths.h"
 
 #include "freshservices.h"
 #include "mailpeers.h"

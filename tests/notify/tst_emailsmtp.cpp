@@ -1,13 +1,13 @@
 // Alert, snapshot and test emails delivered to a real SMTP server (aiosmtpd) on loopback, directly and
 // through real SOCKS 5 (microsocks, with a login) and SOCKS 4 (dante) proxies, read back with Python's
 // own email parser.
-#include "testpaths.h"
 #include "core/main.h"
 #include "core/prompts.h"
 #include "core/translation.h"
 #include "notify/email.h"
 #include "notify/mailservice.h"
 #include "runtime/housekeeping.h"
+#include "testpaths.h"
 
 #include "freshservices.h"
 #include "mailpeers.h"

@@ -1,6 +1,5 @@
 // The runtime's ports over real capture components: a camera's control follows its component and drives
 // its detector and overlays; the siren player repeats through the component's player events.
-#include "testpaths.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
 #include "core/clock.h"
@@ -10,6 +9,7 @@
 #include "runtime/monitoring.h"
 #include "runtime/runtimeservices.h"
 #include "runtime/siren.h"
+#include "testpaths.h"
 
 #include <QtTest>
 

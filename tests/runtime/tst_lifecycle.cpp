@@ -1,7 +1,6 @@
 // A camera's capture life through the real capture component and the real grid: creation and its
 // failure, settings, connecting by kind, the reconnection tick, the per-frame drawing and the connection
 // events, against the camera simulator.
-#include "testpaths.h"
 #include "camsimprocess.h"
 #include "capture/capturecomponent.h"
 #include "core/camera.h"
@@ -19,6 +18,7 @@
 #include "sandboxhome.h"
 #include "scriptedprompts.h"
 #include "core/services.h"
+#include "testpaths.h"
 
 #include <QTcpServer>
 #include <QtTest>

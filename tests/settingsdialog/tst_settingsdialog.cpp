@@ -1,7 +1,6 @@
 // The general settings dialog and the applying of its values: every field, Cancel, the language change
 // with its restart question, the reserved command words, the enabling rules, the folder and help buttons,
 // "Test Connection" off the user-interface thread, and the layout in every language.
-#include "testpaths.h"
 #include "core/log.h"
 #include "core/main.h"
 #include "core/prompts.h"
@@ -14,6 +13,7 @@
 #include "settingsdialog/settings.h"
 #include "settingsdialog/settingscommands.h"
 #include "smscontrol/allowedsenders.h"
+#include "testpaths.h"
 
 #include "freshservices.h"
 #include "sandboxhome.h"

@@ -1,7 +1,7 @@
 // libsmsengine.so through its C interface, against the gateway stand-in on loopback: sending, the error
 // texts in small buffers, inbound messages delivered exactly once and in order, refused accounts.
-#include "testpaths.h"
 #include "smsgatewayprocess.h"
+#include "testpaths.h"
 
 #include <QLibrary>
 #include <QtTest>

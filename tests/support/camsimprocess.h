@@ -1,8 +1,8 @@
 #pragma once
 // ostrivo-camsim as a child process on a loopback port that can be stopped and started again on the same
 // port (a camera that goes away and comes back), and its scene control.
-#include "testpaths.h"
 #include "processoutput.h"
+#include "testpaths.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -39,11 +39,12 @@ public:
     }
     quint16 Port() const { return m_port; }
 
-    // Switches the simulated scene's motion on or off; false when the simulator did not confirm.
-    bool SetMotion(bool on)
+    QString Url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path); }
+
+    // GET /control?<query> ("motion=on", "fault=corrupt"); false when the simulator did not confirm.
+    bool Control(const QByteArray &query)
     {
-        QNetworkReply *reply = m_network.get(QNetworkRequest(
-            QUrl(QString("http://127.0.0.1:%1/control?motion=%2").arg(m_port).arg(on ? "on" : "off"))));
+        QNetworkReply *reply = m_network.get(QNetworkRequest(QUrl(Url("/control?" + QString::fromLatin1(query)))));
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(3000, &loop, &QEventLoop::quit);
@@ -53,6 +54,8 @@ public:
         reply->deleteLater();
         return ok;
     }
+    // Switches the simulated scene's motion on or off.
+    bool SetMotion(bool on) { return Control(on ? "motion=on" : "motion=off"); }
 
 private:
     QNetworkAccessManager m_network;

@@ -1,8 +1,8 @@
 #pragma once
 // Runs the built ostrivo program as a user would, headless, with its home (data and settings folders) in a
 // folder of the test's, so that no real user's files are read or written.
-#include "testpaths.h"
 #include "processoutput.h"
+#include "testpaths.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

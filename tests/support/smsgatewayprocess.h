@@ -2,8 +2,8 @@
 // The SMS gateway stand-in (tests/support/smsgateway.py, see its header for the protocol) as a child
 // process on a free loopback port, with its control calls. Start() also points SMSENGINE_URL of this
 // process at it, so libsmsengine loaded here talks to it; Url() is for child programs.
-#include "testpaths.h"
 #include "processoutput.h"
+#include "testpaths.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
