@@ -3,8 +3,8 @@
 // delays its end.
 #include "camsimprocess.h"
 #include "capturetesthelpers.h"
+#include "hostilecamprocess.h"
 #include "sanitizers.h"
-#include "testpaths.h"
 
 #include <QStandardPaths>
 #include <QtTest>
@@ -24,38 +24,6 @@ std::unique_ptr<TAdvancedCaptureComponent> NetworkCamera(const QString &url)
     c->SetDisplayEmbedded(0, true);
     return c;
 }
-
-// tests/support/hostilecam.py on a free loopback port.
-class THostileCamera
-{
-public:
-    explicit THostileCamera(const QString &picture = {})
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {SourceTreeFile(QStringLiteral("tests/support/hostilecam.py")), picture});
-        QElapsedTimer clock;
-        clock.start();
-        QByteArray out;
-        while (clock.elapsed() < 5000 && m_process.state() != QProcess::NotRunning && !out.contains('\n')) {
-            m_process.waitForReadyRead(100);
-            out += m_process.readAllStandardOutput();
-        }
-        const qsizetype colon = out.lastIndexOf(':');
-        m_port = colon > 0 ? out.mid(colon + 1).split('/').first().toUShort() : 0;
-    }
-    ~THostileCamera()
-    {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-    QString Url(const QString &mode) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(mode); }
-    bool Started() const { return m_port != 0; }
-
-private:
-    QProcess m_process;
-    quint16 m_port = 0;
-};
 
 } // namespace
 

@@ -1,9 +1,9 @@
 // The real program with a camera list of misbehaving cameras (tests/support/hostilecam.py): it keeps
 // running, its memory stays bounded, and a termination signal ends it promptly.
 #include "cameralistfile.h"
+#include "hostilecamprocess.h"
 #include "programprocess.h"
 #include "sanitizers.h"
-#include "testpaths.h"
 
 #include <QtTest>
 
@@ -30,14 +30,9 @@ class TestHostileCamerasProcess : public QObject
 private slots:
     void programSurvivesHostileCameras()
     {
-        QProcess server;
-        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        EndWithTest(server);
-        server.start(QStringLiteral("/usr/bin/python3"), {SourceTreeFile(QStringLiteral("tests/support/hostilecam.py"))});
-        QVERIFY(server.waitForReadyRead(5000));
-        const QByteArray listening = server.readAllStandardOutput();
-        const QString port = QString::fromLatin1(listening.mid(listening.lastIndexOf(':') + 1).split('/').first());
-        QVERIFY(port.toInt() > 0);
+        THostileCamera server;
+        QVERIFY(server.Started());
+        const QString port = QString::number(server.Port());
 
         QTemporaryDir home;
         const QString data = home.path() + "/.local/share/Ostrivo";
@@ -81,8 +76,6 @@ private slots:
         QVERIFY(clock.elapsed() < 2000);
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        server.kill();
-        server.waitForFinished(3000);
     }
 };
 
