@@ -38,6 +38,14 @@ function(ostrivo_test_labels name)
   set_property(GLOBAL APPEND PROPERTY OSTRIVO_TEST_LABELS_${name} ${ARGN})
 endfunction()
 
+# ostrivo_test_cost(<test name> <seconds>)
+# How long a test program (tst_<unit>) takes on two cores, given before the tests are created, so that the
+# longest start first. CTest learns this from a run's timing record, but a fresh build has none and would
+# start them in folder order, leaving a long one to run alone at the end.
+function(ostrivo_test_cost name seconds)
+  set_property(GLOBAL PROPERTY OSTRIVO_TEST_COST_${name} ${seconds})
+endfunction()
+
 # ostrivo_tests(<subsystem> LINK <targets...>)
 # Every tests/<subsystem>/tst_<unit>.cpp becomes the test executable tst_<unit>, linked with what LINK names
 # (by default the subsystem's own library, ostrivo_<subsystem>) and Qt Test, and run headless. Other .cpp/.h
@@ -71,6 +79,10 @@ function(ostrivo_tests subsystem)
     set_tests_properties(${subsystem}/${name} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTRIVO_UPNP_INTERFACE=lo"
       TIMEOUT 300 LABELS "${subsystem};${labels}")
+    get_property(cost GLOBAL PROPERTY OSTRIVO_TEST_COST_${name})
+    if(cost)
+      set_tests_properties(${subsystem}/${name} PROPERTIES COST ${cost})
+    endif()
     # Tests labelled "audio" share the media backend's fallback sink, tests labelled "upnp" see each other's
     # devices on loopback: each such group runs one at a time.
     foreach(shared audio upnp)
