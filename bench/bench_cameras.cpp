@@ -7,18 +7,21 @@
 // home folder of its own holding N cameras on that one stream, each monitored all day (so that every frame
 // goes through its motion detector) with no alarm action, hidden in the notification area ("-hide") or with
 // its window shown on the offscreen platform (a 1920 x 1080 screen). Only the program's process is
-// measured, over S seconds after the cameras run: CPU time (/proc), frames analysed and the longest
-// user-interface stall (the program's "ostrivo.stats" log category), resident memory (per camera: above that
-// of the program without cameras, measured in the same run). Decoding alone is
-// TurboJPEG on pictures taken from the same stream in the same run, before and after the program runs (the
-// lower figure counts). With the window shown, the time from the program's start to its first painted
-// window is printed as well. --wrapper runs the program under another command (a profiler).
+// measured, over S seconds after the cameras run: CPU time (/proc); from the program's "ostrivo.stats" log
+// category, frames analysed, the capture threads' CPU time for decoding, the detector and the live-view
+// picture, and the longest user-interface stall; resident memory (per camera: above that of the program
+// without cameras, measured in the same run). Decoding alone is TurboJPEG on pictures taken from the same
+// stream in the same run, before and after the program runs (the lower figure counts; a third figure, taken
+// while the program runs, is printed for comparison). With the window shown, the time from the program's
+// start to its first painted window is printed as well. --wrapper runs the program under another command
+// (a profiler).
 //
 // The last line is the summary:
 //   cameras N=<n> <hidden|shown> <scene> ratio=<cpu per frame / decode alone per frame> cpu_ms_per_frame=<x>
 //   decode_ms_per_frame=<y> fps_per_camera=<analysed frames per camera per second> rss_mb_per_camera=<z>
 //   ui_stall_ms=<longest user-interface stall>
 #include "capture/mjpegparser.h"
+#include "capture/stagetimes.h"
 #include "core/camerafile.h"
 #include "core/main.h"
 #include "core/services.h"
@@ -42,7 +45,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <optional>
 #include <unistd.h>
 #include <vector>
@@ -376,12 +378,7 @@ private:
     int m_wanted = 0;
 };
 
-double ThreadCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
+double ThreadCpuSeconds() { return double(ThreadCpuNs()) / 1e9; }
 
 // CPU milliseconds per picture of TurboJPEG decoding the pictures into 32-bit BGRX, as the program does.
 double DecodeAloneMs(const std::vector<QByteArray> &pictures, QSize size)
@@ -411,15 +408,26 @@ struct TStats
 {
     quint64 Analysed = 0;
     qint64 StallMs = 0;
+    TStageTimes Stages;  // the capture threads' processor time per stage
 };
 
 std::optional<TStats> ParseStats(const QString &line)
 {
-    static const QRegularExpression pattern(QStringLiteral("frames analysed=(\\d+) stall_ms=(\\d+)"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "frames analysed=(\\d+) stall_ms=(\\d+) timed=(\\d+) decode_ns=(\\d+) detect_ns=(\\d+) display_ns=(\\d+)"));
     const QRegularExpressionMatch match = pattern.match(line);
     if (!match.hasMatch())
         return std::nullopt;
-    return TStats{match.captured(1).toULongLong(), match.captured(2).toLongLong()};
+    return TStats{match.captured(1).toULongLong(), match.captured(2).toLongLong(),
+                  TStageTimes{match.captured(3).toULongLong(), match.captured(4).toLongLong(),
+                              match.captured(5).toLongLong(), match.captured(6).toLongLong()}};
+}
+
+// Milliseconds per frame of one stage between two reports.
+double StageMs(const TStats &first, const TStats &last, qint64 TStageTimes::*stage)
+{
+    const quint64 frames = last.Stages.Frames - first.Stages.Frames;
+    return frames == 0 ? 0.0 : double(last.Stages.*stage - first.Stages.*stage) / 1e6 / double(frames);
 }
 
 } // namespace
@@ -552,6 +560,9 @@ int BenchCameras(int argc, char **argv)
     const double seconds = double(window.elapsed()) / 1000;
     rssMb = ProcessRssMb(pid);
     const bool alive = program.state() == QProcess::Running;
+    // Decoding alone once more while the program still runs: the same work with the other processor busy
+    // (shown for comparison; the ratio uses the figures of the idle machine).
+    const double decodeBusy = alive ? DecodeAloneMs(pictures, o.Size) : 0.0;
     StopProcess(program, true);
     const double decodeAfter = DecodeAloneMs(pictures, o.Size);
     StopProcess(camsim, false);
@@ -565,10 +576,15 @@ int BenchCameras(int argc, char **argv)
     const double streamFps = double(streamLast - streamFirst) / seconds;
     std::printf("  stream as sent             %7.2f fps, JPEG %.0f KB per picture\n", streamFps,
                 double(pictureBytes) / double(pictures.size()) / 1024);
-    std::printf("  decode alone (TurboJPEG)   %7.3f ms/frame CPU (%.3f before, %.3f after the program)\n", decodeMs,
-                decodeBefore, decodeAfter);
+    std::printf("  decode alone (TurboJPEG)   %7.3f ms/frame CPU (%.3f before, %.3f after the program; %.3f while "
+                "it ran)\n",
+                decodeMs, decodeBefore, decodeAfter, decodeBusy);
     std::printf("  program CPU                %7.3f ms/frame, %.1f %% of a core per camera, over %.1f s\n",
                 cpuMsPerFrame, (cpuLast - cpuFirst) * 100 / seconds / o.Count, seconds);
+    std::printf("  capture threads            %7.3f ms/frame decoding, %.3f the detector, %.3f the live-view "
+                "picture (CPU)\n",
+                StageMs(first, last, &TStageTimes::DecodeNs), StageMs(first, last, &TStageTimes::DetectNs),
+                StageMs(first, last, &TStageTimes::DisplayNs));
     std::printf("  frames analysed            %7.2f per camera per second\n", fpsPerCamera);
     const double rssPerCamera = (rssMb - baseRssMb) / o.Count;
     std::printf("  resident memory            %7.1f MB: %.1f MB without cameras + %.1f MB per camera (%.1f MB "

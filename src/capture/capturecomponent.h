@@ -237,6 +237,10 @@ public:
     // --- motion detector (behaviour in motiondetector.h)
     // Frames the switched-on detector compared with a base since the component was created. Any thread.
     quint64 AnalysedFrames() const { return m_shared->AnalysedFrames.load(std::memory_order_relaxed); }
+    // The capture thread's processor time per stage (stagetimes.h), counted from the first call of
+    // TimeStages on; before it nothing is timed. Any thread.
+    void TimeStages() { m_shared->Stages.Enabled.store(true, std::memory_order_relaxed); }
+    TStageTimes StageTimes() const { return m_shared->Stages.Read(); }
     bool MotionDetector_Enabled() const { return m_detector->MotionDetector_Enabled(); }
     void SetMotionDetector_Enabled(bool value);
     QString MotionDetector_Grid() const { return m_detector->MotionDetector_Grid(); }

@@ -100,19 +100,22 @@ void TCaptureEngine::ProcessPushed()
 bool TCaptureEngine::DeliverJpeg(QByteArrayView jpeg, qint64 time)
 {
     const TFrameTurn turn;
+    TFrameStages stages(m_shared->Stages);
     QImage image;
     if (!m_decoder.Decode(jpeg, m_pool, image))
         return false;  // a corrupt picture is skipped
-    return Process(std::move(image), time);
+    stages.Lap(&TStageTimes::DecodeNs);
+    return Process(std::move(image), time, stages);
 }
 
 bool TCaptureEngine::DeliverImage(QImage image, qint64 time)
 {
     const TFrameTurn turn;
-    return Process(std::move(image), time);
+    TFrameStages stages(m_shared->Stages);
+    return Process(std::move(image), time, stages);
 }
 
-bool TCaptureEngine::Process(QImage image, qint64 time)
+bool TCaptureEngine::Process(QImage image, qint64 time, TFrameStages &stages)
 {
     if (image.isNull() || m_session == 0)
         return false;
@@ -124,7 +127,9 @@ bool TCaptureEngine::Process(QImage image, qint64 time)
     TVideoFrame frame{std::move(image), time, ++m_frameNumber};
 
     const bool analysed = m_shared->MotionEnabled.load();
+    stages.Skip();
     const TMotionResult motion = m_shared->Detector->ProcessFrame(frame);
+    stages.Lap(&TStageTimes::DetectNs);
     if (motion.Analysed)
         m_shared->AnalysedFrames.fetch_add(1, std::memory_order_relaxed);
 
@@ -148,7 +153,11 @@ bool TCaptureEngine::Process(QImage image, qint64 time)
     }
     for (const auto &sink : m_sinks)
         sink->TakeFrame(frame);
-    Publish(frame, DisplayPicture(frame.Image, viewArea, viewAspect), analysed ? &motion : nullptr);
+    stages.Skip();
+    QImage shown = DisplayPicture(frame.Image, viewArea, viewAspect);
+    stages.Lap(&TStageTimes::DisplayNs);
+    Publish(frame, std::move(shown), analysed ? &motion : nullptr);
+    stages.Finish();
     return true;
 }
 

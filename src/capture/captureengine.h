@@ -11,6 +11,7 @@
 #include "capture/jpegdecoder.h"
 #include "capture/motiondetector.h"
 #include "capture/overlays.h"
+#include "capture/stagetimes.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -77,6 +78,7 @@ struct TCaptureShared
     std::atomic<bool> MotionEnabled{false};    // events are raised for frames analysed while this was set
     std::atomic<bool> Stopping{false};         // the component is going away: finish quickly
     std::atomic<quint64> AnalysedFrames{0};    // frames compared by the switched-on detector, ever
+    TStageClock Stages;                        // processor time per stage, once switched on (stagetimes.h)
 
     // Set by the component: post work to the UI thread (safe to call from the capture thread).
     std::function<void()> NotifyFrames;
@@ -148,7 +150,7 @@ public:
 
 private:
     void DropSource();
-    bool Process(QImage image, qint64 time);
+    bool Process(QImage image, qint64 time, TFrameStages &stages);
     void Publish(const TVideoFrame &frame, QImage shown, const TMotionResult *motion);
 
     std::shared_ptr<TCaptureShared> m_shared;

@@ -54,10 +54,18 @@ private:
     void Report()
     {
         quint64 analysed = 0;
-        for (const auto &camera : App().Cameras)
-            if (camera->Grabber)
-                analysed += camera->Grabber->AnalysedFrames();
-        qCInfo(ostrivoStats).nospace() << "frames analysed=" << analysed << " stall_ms=" << std::max<qint64>(0, m_longestStallMs);
+        TStageTimes stages;
+        for (const auto &camera : App().Cameras) {
+            if (!camera->Grabber)
+                continue;
+            analysed += camera->Grabber->AnalysedFrames();
+            camera->Grabber->TimeStages();  // cameras added later are timed from their first report on
+            stages += camera->Grabber->StageTimes();
+        }
+        qCInfo(ostrivoStats).nospace() << "frames analysed=" << analysed
+                                       << " stall_ms=" << std::max<qint64>(0, m_longestStallMs)
+                                       << " timed=" << stages.Frames << " decode_ns=" << stages.DecodeNs
+                                       << " detect_ns=" << stages.DetectNs << " display_ns=" << stages.DisplayNs;
         m_longestStallMs = 0;
     }
 

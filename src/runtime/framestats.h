@@ -3,8 +3,11 @@
 // the category "ostrivo.stats", which is off unless enabled (QT_LOGGING_RULES="ostrivo.stats.info=true").
 // While off nothing is set up and nothing runs. While on:
 //   "window shown"                            once, when the first top-level window is first painted;
-//   "frames analysed=<n> stall_ms=<m>"        every second: frames compared by the detectors of all cameras
-//                                             so far, and the longest user-interface stall of that second.
+//   "frames analysed=<n> stall_ms=<m> timed=<f> decode_ns=<d> detect_ns=<e> display_ns=<p>"
+//                                             every second: frames compared by the detectors of all cameras
+//                                             so far, the longest user-interface stall of that second, and
+//                                             the capture threads' processor time per stage over the <f>
+//                                             frames timed so far (each camera from its first report on).
 #include <QLoggingCategory>
 #include <QObject>
 

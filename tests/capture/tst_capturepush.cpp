@@ -95,6 +95,40 @@ private slots:
         QCOMPARE(events.Motion.last().Number, quint32(1));
     }
 
+    // The capture thread's time per stage is counted only once asked for, frame by frame: decoding for
+    // JPEG pictures alone, nothing for a picture that cannot be decoded.
+    void stageTimesCountOnlyOnceAskedFor()
+    {
+        auto c = PushedCamera();
+        c->SetMotionDetector_Enabled(true);
+        c->StartPreview();
+        const QByteArray dark = EncodeJpeg(SolidFrame({640, 480}, Qt::darkGray));
+        const QByteArray light = EncodeJpeg(SolidFrame({640, 480}, Qt::lightGray));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(PushJpegWaiting(*c, i % 2 ? dark : light, i));
+        QTRY_COMPARE(c->LatestFrame().Number, quint32(3));
+        TStageTimes times = c->StageTimes();
+        QCOMPARE(times.Frames, quint64(0));
+        QCOMPARE(times.DecodeNs + times.DetectNs + times.DisplayNs, qint64(0));
+
+        c->TimeStages();
+        for (int i = 4; i <= 7; ++i)
+            QVERIFY(PushJpegWaiting(*c, i % 2 ? dark : light, i));
+        QTRY_COMPARE(c->StageTimes().Frames, quint64(4));
+        times = c->StageTimes();
+        QVERIFY(times.DecodeNs > 0);
+        QVERIFY(times.DetectNs > 0);
+
+        QVERIFY(PushJpegWaiting(*c, "not a picture", 8));
+        QVERIFY(PushFrameWaiting(*c, SolidFrame({640, 480}, Qt::white), 9));
+        QVERIFY(PushFrameWaiting(*c, SolidFrame({640, 480}, Qt::black), 10));
+        QTRY_COMPARE(c->StageTimes().Frames, quint64(6));
+        const TStageTimes after = c->StageTimes();
+        QCOMPARE(after.DecodeNs, times.DecodeNs);
+        QVERIFY(after.DetectNs > times.DetectNs);
+        QCOMPARE(c->AnalysedFrames(), quint64(8));  // the first frame and the broken picture are not compared
+    }
+
     // A whole-frame change on the default grid (10 x 10, level 5: threshold 116) moves every sampled
     // pixel: ratio 1.0. Pictures pushed as bitmaps, one of them 24-bit BGR.
     void motionRatioOfAWholeFrameChange()
