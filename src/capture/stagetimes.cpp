@@ -15,6 +15,15 @@ TStageTimes TStageClock::Read() const
     return TStageTimes{Frames.load(relaxed), DecodeNs.load(relaxed), DetectNs.load(relaxed), DisplayNs.load(relaxed)};
 }
 
+void TStageClock::Add(const TStageTimes &times)
+{
+    constexpr auto relaxed = std::memory_order_relaxed;
+    Frames.fetch_add(times.Frames, relaxed);
+    DecodeNs.fetch_add(times.DecodeNs, relaxed);
+    DetectNs.fetch_add(times.DetectNs, relaxed);
+    DisplayNs.fetch_add(times.DisplayNs, relaxed);
+}
+
 TFrameStages::TFrameStages(TStageClock &clock)
     : m_clock(clock), m_timed(clock.Enabled.load(std::memory_order_relaxed))
 {
@@ -39,11 +48,6 @@ void TFrameStages::Skip()
 
 void TFrameStages::Finish()
 {
-    if (!m_timed)
-        return;
-    constexpr auto relaxed = std::memory_order_relaxed;
-    m_clock.DecodeNs.fetch_add(m_frame.DecodeNs, relaxed);
-    m_clock.DetectNs.fetch_add(m_frame.DetectNs, relaxed);
-    m_clock.DisplayNs.fetch_add(m_frame.DisplayNs, relaxed);
-    m_clock.Frames.fetch_add(1, relaxed);
+    if (m_timed)
+        m_clock.Add(m_frame);
 }

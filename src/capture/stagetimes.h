@@ -37,6 +37,7 @@ struct TStageClock
     std::atomic<qint64> DisplayNs{0};
 
     TStageTimes Read() const;
+    void Add(const TStageTimes &times);
 };
 
 // The stages of one frame on the capture thread: each Lap gives the time since the previous lap (or since
@@ -54,5 +55,5 @@ private:
     TStageClock &m_clock;
     const bool m_timed;
     qint64 m_last = 0;
-    TStageTimes m_frame;
+    TStageTimes m_frame{1};  // this one frame
 };

@@ -458,7 +458,7 @@ private slots:
     // never jumps back up and to the left.
     void fitsTheScreenInEveryLanguageAndTabsInVisualOrder()
     {
-        LoadTranslationTable(TestBinDir() + QStringLiteral("/transl.dt"));
+        LoadTranslationTable(BuiltFile(QStringLiteral("transl.dt")));
         QVERIFY(!TranslationTable().IsEmpty());
         TDevForm &f = Form();
         for (int language = 0; language < 5; ++language) {

@@ -155,14 +155,14 @@ private slots:
     void theSimulatorAnnouncesOnlyOnTheInterfaceOfItsAddress()
     {
         QProcess camsim;
-        camsim.start(TestBinDir() + QStringLiteral("/ostrivo-camsim"), {"--port", "0", "--bind", "0.0.0.0", "--upnp"});
+        camsim.start(BuiltFile(QStringLiteral("ostrivo-camsim")), {"--port", "0", "--bind", "0.0.0.0", "--upnp"});
         QVERIFY(camsim.waitForFinished(5000));
         QCOMPARE(camsim.exitCode(), 2);
         QVERIFY(camsim.readAllStandardError().contains("one interface"));
 
         const QString udn = FreshUniqueDeviceName();
         QProcess onLoopback;
-        onLoopback.start(TestBinDir() + QStringLiteral("/ostrivo-camsim"), {"--port", "0", "--upnp", "--udn", udn});
+        onLoopback.start(BuiltFile(QStringLiteral("ostrivo-camsim")), {"--port", "0", "--upnp", "--udn", udn});
         QByteArray output;
         QDeadlineTimer deadline(5000);
         while (!output.contains("listening") && !deadline.hasExpired() && onLoopback.state() != QProcess::NotRunning)

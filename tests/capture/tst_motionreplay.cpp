@@ -17,7 +17,7 @@ struct TRun
 TRun RunReplay(const QStringList &arguments)
 {
     QProcess process;
-    process.start(TestBinDir() + QStringLiteral("/ostrivo-motion"), arguments);
+    process.start(BuiltFile(QStringLiteral("ostrivo-motion")), arguments);
     TRun run;
     if (!process.waitForFinished(30000)) {
         process.kill();
@@ -49,7 +49,7 @@ class TestMotionReplay : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY2(QFileInfo::exists(TestBinDir() + QStringLiteral("/ostrivo-motion")), "build ostrivo-motion first");
+        QVERIFY2(QFileInfo::exists(BuiltFile(QStringLiteral("ostrivo-motion"))), "build ostrivo-motion first");
         // 64 x 48 on 2 x 2: column cells x 0..33 and 34..62, row cells y 0..24 and 25..46.
         QImage image = SolidFrame(64, 48, 80, 80, 80);
         still = Save(image, QStringLiteral("still.png"));

@@ -16,7 +16,7 @@ private slots:
     {
         TAdvancedCaptureComponent player;
         for (int n = 0; n < 5; ++n) {
-            const QString file = (TestBinDir() + QStringLiteral("/%1.wav")).arg(n);
+            const QString file = BuiltFile(QStringLiteral("%1.wav").arg(n));
             QVERIFY2(QFileInfo::exists(file), qPrintable(file));
             player.SetPlayerFileName(file);
             player.SetAudioVolume(32768);

@@ -104,7 +104,7 @@ class TestCameraSystemProcess : public QObject
 private slots:
     void storedCamerasComeUpReconnectAndAreWrittenBack()
     {
-        const QString program = TestBinDir() + "/ostrivo";
+        const QString program = BuiltFile(QStringLiteral("ostrivo"));
         QVERIFY2(QFileInfo(program).isExecutable(), "build the ostrivo target first");
         TCamSim alpha, beta;
         QVERIFY(alpha.Start());

@@ -19,7 +19,7 @@ private slots:
     void hiddenFreshStartEndsCleanlyOnSignal()
     {
         QFETCH(int, signal);
-        const QString program = TestBinDir() + "/ostrivo";
+        const QString program = BuiltFile(QStringLiteral("ostrivo"));
         QVERIFY2(QFileInfo(program).isExecutable(), "build the ostrivo target first");
 
         QTemporaryDir home;

@@ -70,8 +70,8 @@ private slots:
 
     void motionRecordsAndStillnessEndsTheRecording()
     {
-        const QString bin = TestBinDir();
-        QVERIFY2(QFileInfo(bin + "/ostrivo").isExecutable() && QFileInfo(bin + "/ostrivo-camsim").isExecutable(),
+        QVERIFY2(QFileInfo(BuiltFile(QStringLiteral("ostrivo"))).isExecutable()
+                     && QFileInfo(BuiltFile(QStringLiteral("ostrivo-camsim"))).isExecutable(),
                  "build the ostrivo and ostrivo-camsim targets first");
 
         QVERIFY(m_camsim.Start({"--fps", "10"}));

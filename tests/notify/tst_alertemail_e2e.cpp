@@ -35,7 +35,7 @@ private slots:
 
     void motionSendsTheAlertWithItsSnapshots()
     {
-        QVERIFY2(QFileInfo(TestBinDir() + QStringLiteral("/ostrivo")).isExecutable(), "build the ostrivo target first");
+        QVERIFY2(QFileInfo(BuiltFile(QStringLiteral("ostrivo"))).isExecutable(), "build the ostrivo target first");
         QVERIFY(m_camsim.Start({"--fps", "10"}));
         QVERIFY(m_smtp.Start());
         const QString home = SandboxHome() + "/alertemail";

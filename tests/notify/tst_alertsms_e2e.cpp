@@ -34,8 +34,8 @@ private slots:
 
     void motionSendsTheAlertSMS()
     {
-        const QString bin = TestBinDir();
-        QVERIFY2(QFileInfo(bin + "/ostrivo").isExecutable() && QFileInfo(bin + "/libsmsengine.so").exists(),
+        QVERIFY2(QFileInfo(BuiltFile(QStringLiteral("ostrivo"))).isExecutable()
+                     && QFileInfo(BuiltFile(QStringLiteral("libsmsengine.so"))).exists(),
                  "build the ostrivo and smsengine targets first");
         QVERIFY(m_gateway.Start({"--user", "porch-account", "--key", "porch-key"}));
         QVERIFY(m_camsim.Start({"--fps", "10"}));

@@ -121,7 +121,7 @@ private slots:
         };
 
         App().StopCurrentSoundAlarm_Time = Now() + 1.0;
-        siren->SetPlayerFileName(TestBinDir() + "/3.wav"); // 2.4 s
+        siren->SetPlayerFileName(BuiltFile(QStringLiteral("3.wav"))); // 2.4 s
         siren->SetAudioVolume(SirenVolume(1));
         siren->OpenPlayer();
         if (player.PlayerState() != ps_Playing)

@@ -78,7 +78,7 @@ class TestSMSEngine : public QObject
 {
     Q_OBJECT
 
-    QLibrary m_library{TestBinDir() + QStringLiteral("/libsmsengine.so")};
+    QLibrary m_library{BuiltFile(QStringLiteral("libsmsengine.so"))};
     TSendSMS m_send = nullptr;
     TAccountCall m_get = nullptr;
     TAccountCall m_check = nullptr;

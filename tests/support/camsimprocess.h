@@ -19,7 +19,7 @@ public:
     bool Start(const QStringList &arguments = {})
     {
         Stop();
-        m_process.setProgram(TestBinDir() + QStringLiteral("/ostrivo-camsim"));
+        m_process.setProgram(BuiltFile(QStringLiteral("ostrivo-camsim")));
         m_process.setArguments(QStringList{QStringLiteral("--port"), QString::number(m_port)} + arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         EndWithTest(m_process);

@@ -26,7 +26,7 @@ inline QProcessEnvironment SandboxedProgramEnvironment(const QString &home)
 inline bool StartHiddenProgram(QProcess &process, const QProcessEnvironment &env)
 {
     process.setProcessEnvironment(env);
-    process.setProgram(TestBinDir() + QStringLiteral("/ostrivo"));
+    process.setProgram(BuiltFile(QStringLiteral("ostrivo")));
     process.setArguments({QStringLiteral("-hide")});
     EndWithTest(process);
     process.start();
